@@ -1,0 +1,132 @@
+// The platform log file and `watchctl log` reading it.
+#include "TestDevice.h"
+
+#include <dlog.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <sstream>
+
+using watchtest::ReadFile;
+using watchtest::TestDevice;
+using watchtest::Watchctl;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        out.push_back(line);
+    return out;
+}
+
+} // namespace
+
+TEST(PlatformLog, LineFormat) {
+    TestDevice device(false);
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FMT-TAG", "hello %s %d", "world", 42);
+    __dlog_print(LOG_ID_MAIN, DLOG_INFO, "FMT-TAG", "two\nlines");
+    const auto lines = Lines(ReadFile(device.Root() + "/log/watch.log"));
+    ASSERT_EQ(lines.size(), 2u);
+    const std::regex head(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} +(\d+) +\d+ ([A-Z]) (.*)$)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, head)) << lines[0];
+    EXPECT_EQ(std::stoi(m[1]), getpid());
+    EXPECT_EQ(m[2], "E");
+    EXPECT_EQ(m[3], "FMT-TAG: hello world 42");
+    ASSERT_TRUE(std::regex_match(lines[1], m, head)) << lines[1];
+    EXPECT_EQ(m[2], "I");
+    EXPECT_EQ(m[3], "FMT-TAG: two\\nlines"); // one record per line
+}
+
+TEST(PlatformLog, BadArgumentsAreRefused) {
+    TestDevice device(false);
+    EXPECT_LT(__dlog_print(LOG_ID_MAX, DLOG_ERROR, "T", "x"), 0);
+    EXPECT_LT(__dlog_print(LOG_ID_MAIN, 42, "T", "x"), 0);
+    EXPECT_GT(__dlog_print(LOG_ID_MAIN, DLOG_WARN, nullptr, "no tag"), 0);
+}
+
+TEST(PlatformLog, LinesOfSeveralProcessesNeverInterleave) {
+    TestDevice device(false);
+    const int kProcesses = 4, kLines = 300;
+    const std::string payload(1500, 'x');
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (int i = 0; i < kLines; ++i)
+                __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "MIX", "p%d l%d %s end", p, i,
+                             payload.c_str());
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto lines = Lines(ReadFile(device.Root() + "/log/watch.log"));
+    ASSERT_EQ(lines.size(), size_t(kProcesses * kLines));
+    const std::regex whole(R"(^.* E MIX: p\d l\d+ x{1500} end$)");
+    for (const std::string& line : lines)
+        ASSERT_TRUE(std::regex_match(line, whole)) << line.substr(0, 120);
+}
+
+TEST(WatchctlLog, PrintsAndFilters) {
+    TestDevice device(false);
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "ALPHA", "first \033[1;40;31mred\033[0;m");
+    __dlog_print(LOG_ID_MAIN, DLOG_INFO, "BETA", "second");
+    __dlog_print(LOG_ID_MAIN, DLOG_WARN, "ALPHA-2", "third");
+
+    auto all = Watchctl({"log"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(Lines(all.out).size(), 3u);
+
+    auto alpha = Watchctl({"log", "--tag", "ALPHA", "--no-color"});
+    ASSERT_EQ(alpha.status, 0);
+    ASSERT_EQ(Lines(alpha.out).size(), 1u); // "ALPHA-2" is another tag
+    EXPECT_NE(alpha.out.find("ALPHA: first red"), std::string::npos) << alpha.out;
+
+    auto warn = Watchctl({"log", "-p", "warn"});
+    ASSERT_EQ(warn.status, 0);
+    EXPECT_EQ(Lines(warn.out).size(), 2u);
+    EXPECT_EQ(warn.out.find("second"), std::string::npos);
+}
+
+TEST(WatchctlLog, FollowShowsLaterLines) {
+    TestDevice device(false);
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FOLLOW", "before");
+    watchtest::BackgroundProcess follower({WATCHCTL_PATH, "log", "-f", "--tag", "FOLLOW"});
+    ASSERT_TRUE(follower.WaitForOutput("FOLLOW: before")) << follower.Err();
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "OTHER", "filtered out");
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FOLLOW", "after");
+    EXPECT_TRUE(follower.WaitForOutput("FOLLOW: after")) << follower.Out();
+    EXPECT_EQ(follower.Out().find("filtered out"), std::string::npos);
+}
+
+TEST(WatchctlLog, BadUsage) {
+    TestDevice device(false);
+    auto r = Watchctl({"log", "--priority", "loud"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("unknown priority 'loud'"), std::string::npos) << r.err;
+    r = Watchctl({"log", "--bogus"});
+    EXPECT_EQ(r.status, 2);
+    r = Watchctl({"log"}); // no log yet
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("watch.log"), std::string::npos);
+    r = Watchctl({"frobnicate"});
+    EXPECT_EQ(r.status, 2);
+    r = Watchctl({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("log"), std::string::npos);
+    r = Watchctl({"log", "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--priority"), std::string::npos);
+}

@@ -1,0 +1,270 @@
+#include "TestDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace watchtest {
+
+TestDevice::TestDevice(bool install) {
+    const char* previous = getenv("WATCH_ROOT");
+    if (previous) {
+        mHadPreviousRoot = true;
+        mPreviousRoot = previous;
+    }
+    char tmpl[] = "/tmp/watch-test-XXXXXX";
+    char* dir = mkdtemp(tmpl);
+    if (!dir) {
+        ADD_FAILURE() << "mkdtemp failed: " << strerror(errno);
+        return;
+    }
+    mRoot = dir;
+    setenv("WATCH_ROOT", mRoot.c_str(), 1);
+    if (install)
+        Install();
+}
+
+TestDevice::~TestDevice() {
+    if (mHadPreviousRoot)
+        setenv("WATCH_ROOT", mPreviousRoot.c_str(), 1);
+    else
+        unsetenv("WATCH_ROOT");
+    if (!mRoot.empty() && !getenv("WATCH_KEEP_TEST_ROOT")) {
+        std::error_code ec;
+        std::filesystem::remove_all(mRoot, ec);
+    }
+}
+
+void TestDevice::Install() {
+    ProcessResult r = Watchctl({"install", WATCH_PACKAGE_STAGE});
+    ASSERT_EQ(r.status, 0) << "watchctl install failed: " << r.err;
+}
+
+std::string TestDevice::PackagePath(const std::string& sub) const {
+    return mRoot + "/apps/com.korvane.clock-dalvexa/" + sub;
+}
+
+namespace {
+
+// Starts argv with env added to this process's environment, stdout and stderr on pipes.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* outFd,
+            int* errFd) {
+    int outPipe[2], errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        bool overridden = false;
+        for (const std::string& extra : env) {
+            size_t eq = extra.find('=');
+            if (entry.compare(0, eq + 1, extra, 0, eq + 1) == 0)
+                overridden = true;
+        }
+        if (!overridden)
+            envStrings.push_back(entry);
+    }
+    for (const std::string& extra : env)
+        envStrings.push_back(extra);
+    std::vector<char*> envp, args;
+    for (std::string& s : envStrings)
+        envp.push_back(&s[0]);
+    envp.push_back(nullptr);
+    std::vector<std::string> argvCopy = argv;
+    for (std::string& s : argvCopy)
+        args.push_back(&s[0]);
+    args.push_back(nullptr);
+
+    pid_t pid;
+    int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (rc != 0) {
+        close(outPipe[0]);
+        close(errPipe[0]);
+        ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(rc);
+        return -1;
+    }
+    *outFd = outPipe[0];
+    *errFd = errPipe[0];
+    return pid;
+}
+
+int DecodeStatus(int status) {
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return -1;
+}
+
+double MonoNow() {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         double timeoutSeconds) {
+    ProcessResult result;
+    int outFd = -1, errFd = -1;
+    pid_t pid = Spawn(argv, env, &outFd, &errFd);
+    if (pid < 0)
+        return result;
+
+    struct timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    int open = 2;
+    bool killed = false;
+    while (open > 0) {
+        int n = poll(fds, 2, 100);
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        double elapsed =
+            double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9;
+        if (elapsed > timeoutSeconds && !killed) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        if (n <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char buf[4096];
+            ssize_t got = read(fds[i].fd, buf, sizeof(buf));
+            if (got <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(got));
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = DecodeStatus(status);
+    if (killed)
+        ADD_FAILURE() << argv[0] << " did not finish within " << timeoutSeconds << " s";
+    return result;
+}
+
+ProcessResult Watchctl(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       double timeoutSeconds) {
+    std::vector<std::string> argv{WATCHCTL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, env, timeoutSeconds);
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
+                                     const std::vector<std::string>& env) {
+    mPid = Spawn(argv, env, &mOutFd, &mErrFd);
+    if (mOutFd >= 0)
+        fcntl(mOutFd, F_SETFL, O_NONBLOCK);
+    if (mErrFd >= 0)
+        fcntl(mErrFd, F_SETFL, O_NONBLOCK);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (mPid > 0 && mStatus < 0) {
+        kill(mPid, SIGKILL);
+        int status;
+        waitpid(mPid, &status, 0);
+    }
+    if (mOutFd >= 0)
+        close(mOutFd);
+    if (mErrFd >= 0)
+        close(mErrFd);
+}
+
+void BackgroundProcess::Pump(int timeoutMs) {
+    struct pollfd fds[2] = {{mOutFd, POLLIN, 0}, {mErrFd, POLLIN, 0}};
+    if (poll(fds, 2, timeoutMs) <= 0)
+        return;
+    for (int i = 0; i < 2; ++i) {
+        if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        char buf[4096];
+        ssize_t got;
+        while ((got = read(fds[i].fd, buf, sizeof(buf))) > 0)
+            (i == 0 ? mOut : mErr).append(buf, static_cast<size_t>(got));
+        if (got == 0) {
+            close(fds[i].fd);
+            (i == 0 ? mOutFd : mErrFd) = -1;
+        }
+    }
+}
+
+bool BackgroundProcess::WaitForOutput(const std::string& text, double timeoutSeconds) {
+    const double end = MonoNow() + timeoutSeconds;
+    while (mOut.find(text) == std::string::npos) {
+        if (MonoNow() > end || (mOutFd < 0 && mErrFd < 0))
+            return false;
+        Pump(50);
+    }
+    return true;
+}
+
+int BackgroundProcess::Wait(double timeoutSeconds) {
+    if (mStatus >= 0 || mPid <= 0)
+        return mStatus;
+    const double end = MonoNow() + timeoutSeconds;
+    for (;;) {
+        Pump(20);
+        int status;
+        if (waitpid(mPid, &status, WNOHANG) == mPid) {
+            Pump(0);
+            mStatus = DecodeStatus(status);
+            return mStatus;
+        }
+        if (MonoNow() > end)
+            return -1;
+    }
+}
+
+int BackgroundProcess::Stop(int sig, double timeoutSeconds) {
+    if (mStatus >= 0 || mPid <= 0)
+        return mStatus;
+    kill(mPid, sig);
+    int status = Wait(timeoutSeconds);
+    if (status < 0) {
+        kill(mPid, SIGKILL);
+        status = Wait(timeoutSeconds);
+    }
+    return status;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+} // namespace watchtest

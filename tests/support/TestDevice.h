@@ -1,0 +1,80 @@
+// A fresh device root for one test: made under /tmp, named by WATCH_ROOT while the
+// object lives, removed afterwards (kept when WATCH_KEEP_TEST_ROOT is set).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace watchtest {
+
+class TestDevice {
+  public:
+    // With install, the staged package is installed with the real `watchctl install`.
+    explicit TestDevice(bool install = true);
+    ~TestDevice();
+
+    const std::string& Root() const { return mRoot; }
+    // Installs the build's staged package; fails the test when watchctl does.
+    void Install();
+    // Path of a package folder of the watch face package ("res", "shared/res", "data"...).
+    std::string PackagePath(const std::string& sub) const;
+
+  private:
+    std::string mRoot;
+    std::string mPreviousRoot;
+    bool mHadPreviousRoot = false;
+
+    TestDevice(const TestDevice&) = delete;
+    TestDevice& operator=(const TestDevice&) = delete;
+};
+
+struct ProcessResult {
+    int status = -1; // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs a program (argv[0] is its path) to its end with the current environment plus
+// `env` (NAME=VALUE entries); captures its output. Kills it after timeoutSeconds.
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& env = {}, double timeoutSeconds = 30);
+
+// `watchctl ARGS...` against the current WATCH_ROOT.
+ProcessResult Watchctl(const std::vector<std::string>& args,
+                       const std::vector<std::string>& env = {}, double timeoutSeconds = 30);
+
+std::string ReadFile(const std::string& path);
+
+} // namespace watchtest
+
+namespace watchtest {
+
+// A program running beside the test, its stdout and stderr collected as they come.
+class BackgroundProcess {
+  public:
+    BackgroundProcess(const std::vector<std::string>& argv,
+                      const std::vector<std::string>& env = {});
+    ~BackgroundProcess(); // SIGKILLs it when still running
+
+    pid_t Pid() const { return mPid; }
+    // Reads output until stdout holds `text` (true) or the time is up (false).
+    bool WaitForOutput(const std::string& text, double timeoutSeconds = 5.0);
+    // Sends sig and waits for the end; the exit status as in ProcessResult.
+    int Stop(int sig = 15, double timeoutSeconds = 5.0);
+    // Waits for the process to end by itself; -1 when it is still running after the time.
+    int Wait(double timeoutSeconds);
+    const std::string& Out() const { return mOut; }
+    const std::string& Err() const { return mErr; }
+
+  private:
+    void Pump(int timeoutMs);
+    pid_t mPid = -1;
+    int mOutFd = -1;
+    int mErrFd = -1;
+    int mStatus = -1;
+    std::string mOut, mErr;
+};
+
+} // namespace watchtest

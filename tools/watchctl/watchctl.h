@@ -1,0 +1,28 @@
+// Shared pieces of the watchctl sub-commands.
+#pragma once
+
+#include <string>
+
+namespace watchctl {
+
+struct Command {
+    const char* name;
+    const char* summary;               // one line for `watchctl --help`
+    const char* usage;                 // the command's own --help text
+    int (*run)(int argc, char** argv); // argv[0] is the command name
+};
+
+// Called from a static initialiser in each cmd_*.cpp.
+bool RegisterCommand(const Command& command);
+
+// Prints "watchctl: <message>" on stderr and returns 1.
+int Fail(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Prints "watchctl <command>: <message>" and a hint on stderr and returns 2.
+int UsageError(const Command& command, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+// True when argv holds -h or --help; the usage is then printed on stdout.
+bool WantsHelp(const Command& command, int argc, char** argv);
+
+} // namespace watchctl
+
+#define WATCHCTL_REGISTER(command)                                                                 \
+    static const bool watchctl_registered_##command = watchctl::RegisterCommand(command)
