@@ -39,6 +39,8 @@ TestDevice::TestDevice(bool install) {
 }
 
 TestDevice::~TestDevice() {
+    if (mBooted)
+        Shutdown();
     if (mHadPreviousRoot)
         setenv("WATCH_ROOT", mPreviousRoot.c_str(), 1);
     else
@@ -52,6 +54,18 @@ TestDevice::~TestDevice() {
 void TestDevice::Install() {
     ProcessResult r = Watchctl({"install", WATCH_PACKAGE_STAGE});
     ASSERT_EQ(r.status, 0) << "watchctl install failed: " << r.err;
+}
+
+void TestDevice::Boot() {
+    ProcessResult r = Watchctl({"boot"});
+    ASSERT_EQ(r.status, 0) << "watchctl boot failed: " << r.err;
+    mBooted = true;
+}
+
+void TestDevice::Shutdown() {
+    ProcessResult r = Watchctl({"shutdown"});
+    EXPECT_EQ(r.status, 0) << "watchctl shutdown failed: " << r.err;
+    mBooted = false;
 }
 
 std::string TestDevice::PackagePath(const std::string& sub) const {

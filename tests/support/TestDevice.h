@@ -18,6 +18,10 @@ class TestDevice {
     const std::string& Root() const { return mRoot; }
     // Installs the build's staged package; fails the test when watchctl does.
     void Install();
+    // `watchctl boot`: the device bus and system components. The destructor shuts a
+    // booted device down.
+    void Boot();
+    void Shutdown();
     // Path of a package folder of the watch face package ("res", "shared/res", "data"...).
     std::string PackagePath(const std::string& sub) const;
 
@@ -25,6 +29,7 @@ class TestDevice {
     std::string mRoot;
     std::string mPreviousRoot;
     bool mHadPreviousRoot = false;
+    bool mBooted = false;
 
     TestDevice(const TestDevice&) = delete;
     TestDevice& operator=(const TestDevice&) = delete;

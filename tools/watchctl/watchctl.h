@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace watchctl {
 
@@ -15,6 +16,18 @@ struct Command {
 // Called from a static initialiser in each cmd_*.cpp.
 bool RegisterCommand(const Command& command);
 
+// A piece of the device that `watchctl boot` starts after the device bus (in rising
+// order) and `watchctl shutdown` stops before the bus (in falling order). Each returns
+// false with a reason on failure; stop must succeed when the piece is not running.
+struct BootStep {
+    const char* name;
+    int order;
+    bool (*start)(std::string* error);
+    bool (*stop)(std::string* error);
+};
+bool RegisterBootStep(const BootStep& step);
+const std::vector<BootStep>& BootSteps(); // sorted by order
+
 // Prints "watchctl: <message>" on stderr and returns 1.
 int Fail(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // Prints "watchctl <command>: <message>" and a hint on stderr and returns 2.
@@ -26,3 +39,5 @@ bool WantsHelp(const Command& command, int argc, char** argv);
 
 #define WATCHCTL_REGISTER(command)                                                                 \
     static const bool watchctl_registered_##command = watchctl::RegisterCommand(command)
+#define WATCHCTL_REGISTER_BOOT_STEP(step)                                                          \
+    static const bool watchctl_boot_step_##step = watchctl::RegisterBootStep(step)
