@@ -164,6 +164,10 @@ TEST(WatchctlLang, SetsAndPrintsTheLanguage) {
     EXPECT_EQ(Watchctl({"vconf", "get", "db/menu_widget/language", "--type", "string"}).out,
               "ko_KR.UTF-8\n");
     EXPECT_EQ(Watchctl({"lang"}).out, "ko_KR.UTF-8\n");
-    EXPECT_EQ(Watchctl({"lang", "en"}).status, 0);
+    for (const char* good : {"en", "en_US", "sr_RS@latin", "zh_CN.GB18030"})
+        EXPECT_EQ(Watchctl({"lang", good}).status, 0) << good;
+    for (const char* bad : {"e", "en_", "en_US.", "en-US", "en_US.UTF-8@", "../x", ""})
+        EXPECT_EQ(Watchctl({"lang", bad}).status, 2) << bad;
+    EXPECT_EQ(Watchctl({"lang"}).out, "zh_CN.GB18030\n");
     EXPECT_EQ(Watchctl({"lang", "a", "b"}).status, 2);
 }
