@@ -53,14 +53,25 @@ void Notifier::ReportLocal(const char* why) {
                  "%s: settings changes reach only the callbacks of this process", why);
 }
 
+// A forked child must not speak on its parent's connection: it forgets it, without
+// closing or unmatching anything the parent still uses, and stays local.
+bool Notifier::Forked() {
+    if (getpid() == mPid)
+        return false;
+    mConn = nullptr;
+    mDaemon = nullptr;
+    mDaemonProxy = nullptr;
+    for (auto& entry : mChannels)
+        entry.second->handler = nullptr;
+    ReportLocal("forked process without a bus connection of its own");
+    return true;
+}
+
 bool Notifier::EnsureConnected() {
+    if (Forked())
+        return false;
     if (mConn)
         return true;
-    if (getpid() != mPid) {
-        // A forked child must not speak on its parent's connection.
-        ReportLocal("forked process without a bus connection of its own");
-        return false;
-    }
     mConn = bus::Connect();
     if (!mConn) {
         ReportLocal(("no device bus in " + DeviceRoot() + " (not booted)").c_str());
@@ -149,6 +160,7 @@ unsigned Notifier::Listen(const std::string& channel, Listener listener) {
 }
 
 void Notifier::Unlisten(unsigned id) {
+    Forked();
     auto it = mListeners.find(id);
     if (it == mListeners.end())
         return;

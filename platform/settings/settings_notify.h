@@ -64,6 +64,7 @@ class Notifier {
     };
 
     Notifier();
+    bool Forked();
     bool EnsureConnected();
     void AddHandler(const std::string& channel, ChannelState* state);
     void Sync();

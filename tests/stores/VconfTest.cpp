@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -306,4 +309,30 @@ TEST(VconfStore, ADamagedDatabaseGivesAnErrorAndOneLineUntilReset) {
     EXPECT_EQ(vconf_set_int("db/a", 3), VCONF_OK);
     EXPECT_EQ(vconf_get_int("db/a", &v), VCONF_OK);
     EXPECT_EQ(v, 3);
+}
+
+// A forked child writes without the parent's bus connection, which stays intact.
+TEST(VconfNotify, AForkedWriterLeavesTheParentsConnectionAlone) {
+    TestDevice device;
+    device.Boot();
+    EcoreScope ecore;
+    gCalls.clear();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, Record, nullptr), VCONF_OK);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(vconf_set_int(kKey, 7) == VCONF_OK ? 0 : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int v = 0;
+    EXPECT_EQ(vconf_get_int(kKey, &v), VCONF_OK);
+    EXPECT_EQ(v, 7);
+    EXPECT_NE(watchtest::ReadFile(device.Root() + "/log/watch.log").find("forked process"),
+              std::string::npos);
+
+    auto r = Watchctl({"vconf", "set", kKey, "8"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(
+        watchtest::RunLoopUntil([] { return !gCalls.empty() && gCalls.back().intValue == 8; }));
 }
