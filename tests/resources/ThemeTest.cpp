@@ -4,6 +4,7 @@
 #include "dlog.h"
 #include "LoopUtil.h"
 #include "ResourceTestUtil.h"
+#include "uxt_theme.h"
 #include "watch_theme.h"
 
 #include <gtest/gtest.h>
@@ -317,4 +318,33 @@ TEST(WatchTheme, ToastShowsItsTextInADarkDiscAndTimesOut) {
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return timeouts == 1; }, 3.0));
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return !evas_object_visible_get(popup); }, 3.0));
     evas_object_del(win);
+}
+
+TEST(WatchTheme, OkButtonTakesTheWatchFacesTableColoursThroughTheUxTheme) {
+    ElmSession elm;
+    // As the shell and the widget factory do it: the face's colour table made current,
+    // then the button's two colour codes.
+    uxt_theme_color_table_h table = uxt_theme_add_color_table(
+        restest::StagePath("shared/res/tables/changeableColorInfo.xml").c_str());
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(uxt_theme_set_color_table(table), UXT_ERROR_NONE);
+    int r = 0, g = 0, b = 0, a = 0;
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
+    const uint32_t background = uint32_t(r << 16 | g << 8 | b);
+
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* button = elm_button_add(win);
+    ASSERT_TRUE(elm_object_style_set(button, "bottom"));
+    EXPECT_EQ(uxt_theme_object_replace_color(button, "B065L4", "AO039"), UXT_ERROR_NONE);
+    elm_object_text_set(button, "OK");
+    evas_object_move(button, 0, 282);
+    evas_object_resize(button, 360, 78);
+    evas_object_show(button);
+    Picture pic = restest::Grab(win);
+    // Not the theme's own default blue: the table's.
+    EXPECT_NE(background, 0x266EEBu);
+    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), background), 2)
+        << std::hex << pic.At(180, 352) << " instead of " << background;
+    evas_object_del(win);
+    uxt_theme_delete_color_table(table);
 }
