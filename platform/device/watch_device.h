@@ -28,7 +28,7 @@ std::string DeviceRoot();
 // 255 bytes, a '/', a control character, or an empty element (which also covers "..").
 bool IsValidId(const char* id);
 inline bool IsValidId(const std::string& id) {
-    return IsValidId(id.c_str());
+    return id.find('\0') == std::string::npos && IsValidId(id.c_str());
 }
 
 enum class AppType { Ui, Service };

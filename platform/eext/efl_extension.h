@@ -22,7 +22,20 @@ void eext_circle_surface_del(Eext_Circle_Surface* surface);
 
 /* A round scroll indicator along the screen's edge that follows the scroller. The
  * returned object stands for the scroller in rotary activation; it does not scroll the
- * scroller by itself on a detent: the screen that owns the scroller decides. */
+ * scroller by itself on a detent: the screen that owns the scroller decides (the
+ * scroller's own wheel scrolling is switched off while the indicator exists).
+ *
+ * The object is an Evas VG object, a smart member of the scroller (so it shows, hides and
+ * is deleted with it, and its parent in rotary propagation is the scroller), covering the
+ * surface's conformant (the canvas without a surface). Its root container holds four
+ * named shapes: "eext.vbar.track", "eext.vbar.thumb" (an arc on the right edge, 60
+ * degrees long, content top at its upper end) and "eext.hbar.track", "eext.hbar.thumb"
+ * (bottom edge, content left at its left end). A thumb's length is the visible share of
+ * the content, its place the scroll position.
+ *
+ * Policy per bar: OFF hides it, ON shows it, AUTO (the default) shows it while the
+ * scroller scrolls and for one second after. One circle object per scroller: a second
+ * call returns the first object. NULL (and a log line) for anything but an elm scroller. */
 Evas_Object* eext_circle_object_scroller_add(Evas_Object* scroller, Eext_Circle_Surface* surface);
 void eext_circle_object_scroller_policy_set(Evas_Object* obj, Elm_Scroller_Policy policy_h,
                                             Elm_Scroller_Policy policy_v);
@@ -48,9 +61,17 @@ typedef Eina_Bool (*Eext_Rotary_Event_Cb)(void* data, Evas_Object* obj,
 #define EEXT_CALLBACK_PRIORITY_DEFAULT 0
 #define EEXT_CALLBACK_PRIORITY_AFTER 100
 
-/* A detent goes to the activated object: the callbacks registered on it, then on each of
- * its parent objects, run in priority order (lowest first) until one returns EINA_TRUE.
- * With no activated object nothing is delivered. */
+/* A detent goes to the activated object. The callbacks registered on it and on each of
+ * its parents (the widget parent, else the smart parent) run, all of them ordered by
+ * priority (lowest first), then nearest object first, then registration order, until
+ * one returns EINA_TRUE. With no activated object on the window that got the wheel or
+ * key, nothing is delivered. A deleted object's registrations and activation go with it.
+ *
+ * While an object of a window is activated, a wheel notch there is a detent and is not
+ * scrolled by the widgets under the pointer (EVAS_EVENT_FLAG_ON_HOLD). Evas only sends
+ * the wheel to the objects under the pointer, so a fed wheel needs the pointer in the
+ * canvas first (evas_event_feed_mouse_in and _move). The keys are grabbed exclusively on
+ * every window that has a registration or activation. */
 Eina_Bool eext_rotary_object_event_callback_add(Evas_Object* obj, Eext_Rotary_Event_Cb func,
                                                 void* data);
 Eina_Bool eext_rotary_object_event_callback_priority_add(Evas_Object* obj, int priority,
@@ -60,7 +81,9 @@ void* eext_rotary_object_event_callback_del(Evas_Object* obj, Eext_Rotary_Event_
 /* At most one object is activated; activating another deactivates the previous one. */
 void eext_rotary_object_event_activated_set(Evas_Object* obj, Eina_Bool activated);
 
-/* Hardware keys. Delivered to the most recently registered object of the focused window. */
+/* Hardware keys. Delivered to the object of the window that got the key whose
+ * registration of that kind is the most recent: all its callbacks of that kind run, in
+ * registration order, with event_info NULL. */
 typedef enum { EEXT_CALLBACK_BACK, EEXT_CALLBACK_MORE, EEXT_CALLBACK_LAST } Eext_Callback_Type;
 
 typedef void (*Eext_Event_Cb)(void* data, Evas_Object* obj, void* event_info);

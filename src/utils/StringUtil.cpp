@@ -4,6 +4,8 @@
 
 #include <glib.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -71,7 +73,14 @@ std::string StringUtil::ConvertNewLineToBreak(const std::string& text) {
 
 std::string StringUtil::StringToUpper(const std::string& string) {
     RETURN_VALUE_IF(string.length() < 1, std::string());
-    gchar* upper = g_utf8_strup(string.c_str(), -1);
+    // g_utf8_strup walks UTF-8 sequences blindly: mend invalid input first, or a cut
+    // sequence at the end would make it read past the terminator.
+    // The text is read up to its first zero byte.
+    gchar* valid = g_utf8_validate(string.c_str(), -1, nullptr)
+                       ? g_strdup(string.c_str())
+                       : g_utf8_make_valid(string.c_str(), -1);
+    gchar* upper = g_utf8_strup(valid, -1);
+    g_free(valid);
     std::string out(upper ? upper : "");
     g_free(upper);
     return out;
@@ -162,10 +171,13 @@ std::string StringUtil::FloatToRoundedIntString(float value) {
     if (dot == std::string::npos || dot + 1 >= text.size())
         return text;
     int digit = text[dot + 1] - '0';
-    int result = static_cast<int>(value);
+    // Work in double: a float beyond int's range must not overflow the conversion.
+    double result = std::trunc(static_cast<double>(value));
     if (digit >= 5)
         result += value > 0 ? 1 : -1;
-    return IntToString(result);
+    if (result < INT_MIN || result > INT_MAX)
+        return DoubleToString(result);
+    return IntToString(static_cast<int>(result));
 }
 
 std::string StringUtil::BuildColorMarkup(int red, int green, int blue, int alpha, int fontSize,

@@ -113,6 +113,7 @@ TEST(PlatformPaths, MalformedIdsAreRefusedBeforeTheFileSystem) {
               APP_MANAGER_ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(watch::IsValidId("com.korvane.clock-dalvexa.service"));
     EXPECT_FALSE(watch::IsValidId(std::string(256, 'a')));
+    EXPECT_FALSE(watch::IsValidId(std::string("a.b\0/../x", 10))); // checked whole
 }
 
 TEST(PlatformPaths, InvalidAppIdOfTheProcessIsRefused) {

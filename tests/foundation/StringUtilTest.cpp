@@ -73,6 +73,9 @@ TEST(StringUtil, Formatting) {
     EXPECT_EQ(StringUtil::FloatToRoundedIntString(-3.5f), "-4");
     EXPECT_EQ(StringUtil::FloatToRoundedIntString(0.0f), "0");
     EXPECT_EQ(StringUtil::FloatToRoundedIntString(7.0f), "7");
+    // Beyond int's range the rounded value is written as a double, never overflowed.
+    EXPECT_EQ(StringUtil::FloatToRoundedIntString(1.5e10f), "1.5e+10");
+    EXPECT_EQ(StringUtil::FloatToRoundedIntString(-2147483648.0f), "-2147483648");
     EXPECT_EQ(StringUtil::DoubleToString(0.1 + 0.2), "0.3");
     EXPECT_EQ(StringUtil::DoubleToString(1234567.0), "1.23457e+06");
     EXPECT_EQ(StringUtil::Int64ToString(-9000000000LL), "-9000000000");
@@ -92,4 +95,12 @@ TEST(StringUtil, ColorMarkup) {
     const std::string text(300, 't');
     const std::string markup = StringUtil::BuildColorMarkup(1, 2, 3, 4, 5, text, longFont);
     EXPECT_EQ(markup.size(), 255u + text.size() + 8u);
+}
+
+TEST(StringUtil, UpperCaseOfBrokenUtf8StaysInBounds) {
+    // A sequence cut at the end of the text, and a stray continuation byte.
+    EXPECT_EQ(StringUtil::StringToUpper(std::string("ab\xe3\x81", 4)),
+              "AB\xef\xbf\xbd\xef\xbf\xbd");
+    EXPECT_EQ(StringUtil::StringToUpper("\x80x"), "\xef\xbf\xbdX");
+    EXPECT_EQ(StringUtil::StringToUpper(std::string("a\0b", 3)), "A"); // read up to the zero
 }

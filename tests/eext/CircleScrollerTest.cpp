@@ -1,0 +1,379 @@
+// The circle surface and the round scroll indicator on a real scroller, checked on the
+// drawn arcs (their paths) and on the rendered pixels.
+#include "EextWindow.h"
+#include "LogCapture.h"
+#include "LoopUtil.h"
+
+#include <Elementary.h>
+
+#include <cmath>
+#include <cstdint>
+
+using eexttest::Probe;
+using eexttest::RecordRotary;
+using watchtest::RunLoopUntil;
+using Journal = std::vector<std::string>;
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+struct Arc {
+    bool visible = false;
+    int points = 0;
+    double from = 0, to = 0; // degrees, counter-clockwise from 3 o'clock
+    double radius = 0;
+};
+
+double AngleOf(double x, double y, double cx, double cy) {
+    return std::atan2(-(y - cy), x - cx) * 180.0 / kPi;
+}
+
+// The arc a named shape of the circle object draws, from the shape's own path.
+Arc ShapeArc(Evas_Object* circle, const char* name) {
+    Arc arc;
+    auto* root = static_cast<Evas_Vg_Container*>(evas_object_vg_root_node_get(circle));
+    Evas_Vg_Node* shape = root ? evas_vg_container_child_get(root, name) : nullptr;
+    if (!shape) {
+        ADD_FAILURE() << "no shape " << name;
+        return arc;
+    }
+    arc.visible = evas_vg_node_visible_get(shape);
+    const Evas_Vg_Path_Command* ops = nullptr;
+    const double* pts = nullptr;
+    evas_vg_shape_path_get(shape, &ops, &pts);
+    int values = 0;
+    for (int i = 0; ops && ops[i] != EVAS_VG_PATH_COMMAND_END; ++i) {
+        if (ops[i] == EVAS_VG_PATH_COMMAND_MOVE_TO || ops[i] == EVAS_VG_PATH_COMMAND_LINE_TO)
+            values += 2;
+        else if (ops[i] == EVAS_VG_PATH_COMMAND_CUBIC_TO)
+            values += 6;
+    }
+    arc.points = values / 2;
+    if (arc.points < 2)
+        return arc;
+    int w = 0, h = 0;
+    evas_object_geometry_get(circle, nullptr, nullptr, &w, &h);
+    const double cx = w / 2.0, cy = h / 2.0;
+    arc.from = AngleOf(pts[0], pts[1], cx, cy);
+    arc.to = AngleOf(pts[values - 2], pts[values - 1], cx, cy);
+    arc.radius = std::hypot(pts[0] - cx, pts[1] - cy);
+    return arc;
+}
+
+class CircleScrollerTest : public eexttest::WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        mConformant = elm_conformant_add(mWin);
+        evas_object_size_hint_weight_set(mConformant, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+        elm_win_resize_object_add(mWin, mConformant);
+        elm_win_conformant_set(mWin, EINA_TRUE);
+        evas_object_show(mConformant);
+        mSurface = eext_circle_surface_conformant_add(mConformant);
+        ASSERT_NE(mSurface, nullptr);
+
+        mScroller = elm_scroller_add(mConformant);
+        // Only our indicator is drawn, not the toolkit's own bars.
+        elm_scroller_policy_set(mScroller, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_OFF);
+        elm_scroller_page_size_set(mScroller, 0, 360);
+        elm_object_content_set(mConformant, mScroller);
+        mBox = elm_box_add(mScroller);
+        evas_object_show(mBox);
+        elm_object_content_set(mScroller, mBox);
+        evas_object_show(mScroller);
+    }
+
+    void AddPages(int count) {
+        for (int i = 0; i < count; ++i) {
+            Evas_Object* page = evas_object_rectangle_add(evas_object_evas_get(mWin));
+            evas_object_color_set(page, 0, 0, 0, 255);
+            evas_object_size_hint_min_set(page, 360, 360);
+            evas_object_show(page);
+            elm_box_pack_end(mBox, page);
+            ++mPages;
+        }
+        ASSERT_TRUE(RunLoopUntil([&] {
+            Evas_Coord h = 0;
+            elm_scroller_child_size_get(mScroller, nullptr, &h);
+            return h == mPages * 360;
+        }));
+    }
+
+    void ShowPage(int page) {
+        elm_scroller_page_show(mScroller, 0, page);
+        ASSERT_TRUE(RunLoopUntil([&] {
+            Evas_Coord y = -1;
+            elm_scroller_region_get(mScroller, nullptr, &y, nullptr, nullptr);
+            return y == page * 360;
+        }));
+    }
+
+    // The rendered colour (ARGB) at angle degrees on the indicator's circle.
+    uint32_t PixelAt(double degrees) {
+        Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(mWin));
+        ecore_evas_manual_render(ee);
+        const auto* pixels = static_cast<const uint32_t*>(ecore_evas_buffer_pixels_get(ee));
+        const double radius = 172.0;
+        const int x = int(std::lround(180 + radius * std::cos(degrees * kPi / 180)));
+        const int y = int(std::lround(180 - radius * std::sin(degrees * kPi / 180)));
+        return pixels[y * 360 + x];
+    }
+    static int Red(uint32_t argb) { return int((argb >> 16) & 0xff); }
+
+    Evas_Object* mConformant = nullptr;
+    Eext_Circle_Surface* mSurface = nullptr;
+    Evas_Object* mScroller = nullptr;
+    Evas_Object* mBox = nullptr;
+    int mPages = 0;
+};
+
+} // namespace
+
+TEST_F(CircleScrollerTest, TheThumbFollowsTheScrollPosition) {
+    AddPages(5);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    ASSERT_NE(circle, nullptr);
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
+
+    // The track: 60 degrees on the right edge, on the round screen's rim.
+    const Arc track = ShapeArc(circle, "eext.vbar.track");
+    EXPECT_TRUE(track.visible);
+    EXPECT_NEAR(track.from, -30, 0.5);
+    EXPECT_NEAR(track.to, 30, 0.5);
+    EXPECT_NEAR(track.radius, 172, 1);
+
+    // Five pages, one visible: a 12 degree thumb from the top end to the bottom end.
+    const struct {
+        int page;
+        double from, to;
+    } expected[] = {{0, 18, 30}, {2, -6, 6}, {4, -30, -18}, {1, 6, 18}};
+    for (const auto& e : expected) {
+        ShowPage(e.page);
+        const Arc thumb = ShapeArc(circle, "eext.vbar.thumb");
+        EXPECT_TRUE(thumb.visible);
+        EXPECT_NEAR(thumb.from, e.from, 0.5) << "page " << e.page;
+        EXPECT_NEAR(thumb.to, e.to, 0.5) << "page " << e.page;
+        EXPECT_NEAR(thumb.radius, 172, 1);
+    }
+
+    // What is drawn: bright where the thumb is, the dim track elsewhere on it.
+    ShowPage(0);
+    EXPECT_GT(Red(PixelAt(24)), 200);
+    EXPECT_LT(Red(PixelAt(-24)), 120);
+    EXPECT_GT(Red(PixelAt(-24)), 20);
+    ShowPage(4);
+    EXPECT_LT(Red(PixelAt(24)), 120);
+    EXPECT_GT(Red(PixelAt(-24)), 200);
+    // Off the bar nothing of it is drawn.
+    EXPECT_EQ(Red(PixelAt(90)), 0);
+}
+
+TEST_F(CircleScrollerTest, TheThumbLengthIsTheVisibleShareOfTheContent) {
+    AddPages(2);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
+    Arc thumb = ShapeArc(circle, "eext.vbar.thumb");
+    EXPECT_NEAR(thumb.to - thumb.from, 30, 0.5);
+
+    AddPages(2);
+    thumb = ShapeArc(circle, "eext.vbar.thumb");
+    EXPECT_NEAR(thumb.to - thumb.from, 15, 0.5);
+    EXPECT_NEAR(thumb.to, 30, 0.5);
+
+    // A content the screen shows whole: the thumb fills the track.
+    elm_box_clear(mBox);
+    mPages = 0;
+    AddPages(1);
+    thumb = ShapeArc(circle, "eext.vbar.thumb");
+    EXPECT_NEAR(thumb.from, -30, 0.5);
+    EXPECT_NEAR(thumb.to, 30, 0.5);
+}
+
+TEST_F(CircleScrollerTest, ThePolicyShowsAndHidesEachBar) {
+    watchtest::LogCapture log;
+    AddPages(3);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    Elm_Scroller_Policy h = ELM_SCROLLER_POLICY_LAST, v = ELM_SCROLLER_POLICY_LAST;
+    eext_circle_object_scroller_policy_get(circle, &h, &v);
+    EXPECT_EQ(h, ELM_SCROLLER_POLICY_AUTO);
+    EXPECT_EQ(v, ELM_SCROLLER_POLICY_AUTO);
+
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF,
+                                           ELM_SCROLLER_POLICY_OFF);
+    EXPECT_FALSE(ShapeArc(circle, "eext.vbar.thumb").visible);
+    EXPECT_FALSE(ShapeArc(circle, "eext.vbar.track").visible);
+    EXPECT_FALSE(ShapeArc(circle, "eext.hbar.thumb").visible);
+    EXPECT_EQ(Red(PixelAt(24)), 0);
+
+    // ON for both: the horizontal content fits, so its thumb fills its track at the
+    // bottom edge, from 240 to 300 degrees.
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_ON, ELM_SCROLLER_POLICY_ON);
+    EXPECT_TRUE(ShapeArc(circle, "eext.vbar.thumb").visible);
+    const Arc bottom = ShapeArc(circle, "eext.hbar.thumb");
+    EXPECT_TRUE(bottom.visible);
+    EXPECT_NEAR(bottom.from, -120, 0.5); // 240 degrees
+    EXPECT_NEAR(bottom.to, -60, 0.5);    // 300 degrees
+    EXPECT_GT(Red(PixelAt(24)), 200);
+    EXPECT_GT(Red(PixelAt(270)), 200);
+
+    // An unknown policy changes nothing.
+    eext_circle_object_scroller_policy_set(circle, Elm_Scroller_Policy(7), ELM_SCROLLER_POLICY_OFF);
+    EXPECT_EQ(log.Count("circle scroller policy not set: unknown policy"), 1);
+    eext_circle_object_scroller_policy_get(circle, &h, &v);
+    EXPECT_EQ(h, ELM_SCROLLER_POLICY_ON);
+    EXPECT_EQ(v, ELM_SCROLLER_POLICY_ON);
+
+    // AUTO: hidden at rest, shown while scrolling, hidden again a moment after.
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF,
+                                           ELM_SCROLLER_POLICY_AUTO);
+    EXPECT_FALSE(ShapeArc(circle, "eext.vbar.thumb").visible);
+    ShowPage(1);
+    EXPECT_TRUE(ShapeArc(circle, "eext.vbar.thumb").visible);
+    const double shown = watchtest::Now();
+    EXPECT_TRUE(RunLoopUntil([&] { return !ShapeArc(circle, "eext.vbar.thumb").visible; }, 3.0));
+    EXPECT_GT(watchtest::Now() - shown, 0.5);
+    EXPECT_FALSE(ShapeArc(circle, "eext.hbar.thumb").visible);
+}
+
+TEST_F(CircleScrollerTest, TheCircleObjectStandsForItsScrollerInRotaryEvents) {
+    AddPages(5);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    EXPECT_EQ(evas_object_smart_parent_get(circle), mScroller);
+    Journal journal;
+    Probe scrollerProbe{"scroller", &journal};
+    Probe conformantProbe{"conformant", &journal};
+    eext_rotary_object_event_callback_add(mScroller, RecordRotary, &scrollerProbe);
+    eext_rotary_object_event_callback_priority_add(mConformant, EEXT_CALLBACK_PRIORITY_BEFORE,
+                                                   RecordRotary, &conformantProbe);
+    eext_rotary_object_event_activated_set(circle, EINA_TRUE);
+
+    Wheel(mWin, 1);
+    Key(mWin, "Up");
+    EXPECT_EQ(journal, (Journal{"conformant:cw", "scroller:cw", "conformant:ccw", "scroller:ccw"}));
+    EXPECT_EQ(scrollerProbe.lastObj, mScroller);
+
+    // The detents did not scroll it: the owner of the screen decides.
+    Wheel(mWin, 1);
+    watchtest::RunLoopFor(0.3);
+    Evas_Coord y = -1;
+    elm_scroller_region_get(mScroller, nullptr, &y, nullptr, nullptr);
+    EXPECT_EQ(y, 0);
+}
+
+TEST_F(CircleScrollerTest, TheIndicatorLivesAndDiesWithItsScroller) {
+    AddPages(2);
+    EXPECT_FALSE(elm_scroller_wheel_disabled_get(mScroller));
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    EXPECT_EQ(eext_circle_object_scroller_add(mScroller, mSurface), circle);
+    EXPECT_TRUE(elm_scroller_wheel_disabled_get(mScroller));
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
+
+    // It covers the round screen: the surface's conformant.
+    int cx, cy, cw, ch, x, y, w, h;
+    evas_object_geometry_get(mConformant, &cx, &cy, &cw, &ch);
+    evas_object_geometry_get(circle, &x, &y, &w, &h);
+    EXPECT_EQ(cw, 360);
+    EXPECT_EQ(ch, 360);
+    EXPECT_EQ(x, cx);
+    EXPECT_EQ(y, cy);
+    EXPECT_EQ(w, cw);
+    EXPECT_EQ(h, ch);
+
+    // Hidden with its scroller.
+    EXPECT_TRUE(evas_object_visible_get(circle));
+    EXPECT_GT(Red(PixelAt(24)), 200);
+    evas_object_hide(mScroller);
+    EXPECT_FALSE(evas_object_visible_get(circle));
+    EXPECT_LT(Red(PixelAt(24)), 100); // the window's background
+    evas_object_show(mScroller);
+    EXPECT_TRUE(evas_object_visible_get(circle));
+
+    // Deleted with its scroller, and its activation with it.
+    Journal journal;
+    Probe probe{"circle", &journal};
+    eext_rotary_object_event_callback_add(circle, RecordRotary, &probe);
+    eext_rotary_object_event_activated_set(circle, EINA_TRUE);
+    bool deleted = false;
+    evas_object_event_callback_add(
+        circle, EVAS_CALLBACK_DEL,
+        [](void* data, Evas*, Evas_Object*, void*) { *static_cast<bool*>(data) = true; }, &deleted);
+    evas_object_del(mScroller);
+    EXPECT_TRUE(deleted);
+    Wheel(mWin, 1);
+    EXPECT_TRUE(journal.empty());
+}
+
+TEST_F(CircleScrollerTest, DeletingTheIndicatorGivesTheScrollerItsWheelBack) {
+    AddPages(2);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    evas_object_del(circle);
+    EXPECT_FALSE(elm_scroller_wheel_disabled_get(mScroller));
+    // The scroller goes on without it, and can have a new one.
+    ShowPage(1);
+    Evas_Object* again = eext_circle_object_scroller_add(mScroller, mSurface);
+    ASSERT_NE(again, nullptr);
+    eext_circle_object_scroller_policy_set(again, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
+    EXPECT_NEAR(ShapeArc(again, "eext.vbar.thumb").from, -30, 0.5);
+}
+
+TEST_F(CircleScrollerTest, IndicatorsOutliveTheirSurface) {
+    AddPages(3);
+    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
+    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
+    eext_circle_surface_del(mSurface);
+    mSurface = nullptr;
+    // Drawn on the whole canvas now, still following the scroller.
+    ShowPage(2);
+    const Arc thumb = ShapeArc(circle, "eext.vbar.thumb");
+    EXPECT_NEAR(thumb.from, -30, 0.5);
+    EXPECT_NEAR(thumb.to, -10, 0.5);
+    EXPECT_GT(Red(PixelAt(-20)), 200);
+
+    // A surface whose conformant goes takes nothing with it.
+    Eext_Circle_Surface* surface = eext_circle_surface_conformant_add(mConformant);
+    Evas_Object* other = elm_scroller_add(mWin);
+    Evas_Object* circle2 = eext_circle_object_scroller_add(other, surface);
+    ASSERT_NE(circle2, nullptr);
+    evas_object_del(mConformant);
+    evas_object_resize(other, 200, 200);
+    evas_object_show(other);
+    elm_scroller_region_show(other, 0, 0, 10, 10);
+    for (int i = 0; i < 3; ++i)
+        ecore_main_loop_iterate();
+    EXPECT_TRUE(evas_object_visible_get(circle2));
+}
+
+TEST_F(CircleScrollerTest, BadArgumentsAreRefusedWithOneLogLineEach) {
+    watchtest::LogCapture log;
+    Evas_Object* button = elm_button_add(mWin);
+    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(mWin));
+    EXPECT_EQ(eext_circle_surface_conformant_add(nullptr), nullptr);
+    EXPECT_EQ(eext_circle_object_scroller_add(nullptr, mSurface), nullptr);
+    EXPECT_EQ(eext_circle_object_scroller_add(button, mSurface), nullptr);
+    EXPECT_EQ(eext_circle_object_scroller_add(rect, mSurface), nullptr);
+    int notASurface = 0;
+    EXPECT_EQ(eext_circle_object_scroller_add(mScroller,
+                                              reinterpret_cast<Eext_Circle_Surface*>(&notASurface)),
+              nullptr);
+    eext_circle_surface_del(nullptr);
+    eext_circle_object_scroller_policy_set(mScroller, ELM_SCROLLER_POLICY_ON,
+                                           ELM_SCROLLER_POLICY_ON);
+    Elm_Scroller_Policy h = ELM_SCROLLER_POLICY_ON, v = ELM_SCROLLER_POLICY_ON;
+    eext_circle_object_scroller_policy_get(rect, &h, &v);
+    EXPECT_EQ(h, ELM_SCROLLER_POLICY_LAST);
+    EXPECT_EQ(v, ELM_SCROLLER_POLICY_LAST);
+    const Journal expected = {
+        "circle surface not made: conformant is NULL",
+        "circle scroller not made: scroller is NULL",
+        "circle scroller not made: the object is not an elm scroller",
+        "circle scroller not made: the object is not an elm scroller",
+        "circle scroller not made: unknown surface",
+        "circle surface not deleted: surface is NULL",
+        "circle scroller policy not set: not a circle scroller",
+        "circle scroller policy: not a circle scroller",
+    };
+    EXPECT_EQ(log.Messages("WATCH-EEXT"), expected);
+    // Nothing was attached to the scroller on the way.
+    EXPECT_FALSE(elm_scroller_wheel_disabled_get(mScroller));
+}

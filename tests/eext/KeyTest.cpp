@@ -1,0 +1,165 @@
+// The back (Escape) and more (Menu) keys fed into a real buffer-engine window.
+#include "EextWindow.h"
+#include "LogCapture.h"
+
+#include <Elementary.h>
+
+using eexttest::Probe;
+using eexttest::RecordKey;
+using Journal = std::vector<std::string>;
+
+namespace {
+
+class KeyTest : public eexttest::WindowTest {
+  protected:
+    Probe MakeProbe(const std::string& name) {
+        Probe probe;
+        probe.name = name;
+        probe.journal = &mJournal;
+        return probe;
+    }
+    Journal mJournal;
+};
+
+void OtherKey(void* data, Evas_Object* obj, void* info) {
+    RecordKey(data, obj, info);
+}
+
+} // namespace
+
+TEST_F(KeyTest, BackGoesToTheMostRecentRegistrationAndFallsBackWhenItGoes) {
+    Evas_Object* naviframe = AddBox(mWin);
+    Evas_Object* popup = AddBox(mWin);
+    Probe navi = MakeProbe("naviframe");
+    Probe pop = MakeProbe("popup");
+    eext_object_event_callback_add(naviframe, EEXT_CALLBACK_BACK, RecordKey, &navi);
+    eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, RecordKey, &pop);
+
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"popup"}));
+    EXPECT_EQ(pop.lastObj, popup);
+
+    evas_object_del(popup);
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"popup", "naviframe"}));
+    EXPECT_EQ(navi.lastObj, naviframe);
+
+    // The back key needs no rotary activation, and bezel keys are not back keys.
+    Key(mWin, "Down");
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal.size(), 2u);
+}
+
+TEST_F(KeyTest, MoreIsRoutedApartFromBack) {
+    Evas_Object* naviframe = AddBox(mWin);
+    Evas_Object* popup = AddBox(mWin);
+    Probe naviBack = MakeProbe("naviframe-back");
+    Probe naviMore = MakeProbe("naviframe-more");
+    Probe popBack = MakeProbe("popup-back");
+    eext_object_event_callback_add(naviframe, EEXT_CALLBACK_BACK, RecordKey, &naviBack);
+    eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, RecordKey, &popBack);
+    eext_object_event_callback_add(naviframe, EEXT_CALLBACK_MORE, RecordKey, &naviMore);
+
+    // The popup has no more callback: the more key reaches the naviframe.
+    Key(mWin, "Menu");
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"naviframe-more", "popup-back"}));
+
+    // A later registration of one kind moves that kind only.
+    mJournal.clear();
+    eext_object_event_callback_add(naviframe, EEXT_CALLBACK_BACK, OtherKey, &naviBack);
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"naviframe-back", "naviframe-back"}));
+}
+
+TEST_F(KeyTest, DeletedRegistrationsAreNotCalled) {
+    watchtest::LogCapture log;
+    Evas_Object* first = AddBox(mWin);
+    Evas_Object* second = AddBox(mWin);
+    Probe probeFirst = MakeProbe("first");
+    Probe probeSecond = MakeProbe("second");
+    eext_object_event_callback_add(first, EEXT_CALLBACK_BACK, RecordKey, &probeFirst);
+    eext_object_event_callback_add(second, EEXT_CALLBACK_BACK, RecordKey, &probeSecond);
+
+    EXPECT_EQ(eext_object_event_callback_del(second, EEXT_CALLBACK_MORE, RecordKey), nullptr);
+    EXPECT_EQ(eext_object_event_callback_del(second, EEXT_CALLBACK_BACK, OtherKey), nullptr);
+    EXPECT_EQ(log.Count("key callback not deleted: no such registration"), 2);
+    EXPECT_EQ(eext_object_event_callback_del(second, EEXT_CALLBACK_BACK, RecordKey), &probeSecond);
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"first"}));
+
+    EXPECT_EQ(eext_object_event_callback_del(first, EEXT_CALLBACK_BACK, RecordKey), &probeFirst);
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal.size(), 1u);
+}
+
+TEST_F(KeyTest, AllCallbacksOfTheObjectRunUnlessItIsDeletedOnTheWay) {
+    Evas_Object* obj = AddBox(mWin);
+    Probe a = MakeProbe("a");
+    Probe b = MakeProbe("b");
+    eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, RecordKey, &a);
+    eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, OtherKey, &b);
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"a", "b"}));
+
+    mJournal.clear();
+    a.deleteOnCall = obj;
+    Key(mWin, "Escape");
+    Key(mWin, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"a"}));
+}
+
+TEST_F(KeyTest, EachWindowHasItsOwnMostRecentRegistration) {
+    Evas_Object* other = AddWindow();
+    Evas_Object* mine = AddBox(mWin);
+    Evas_Object* theirs = AddBox(other);
+    Probe probeMine = MakeProbe("mine");
+    Probe probeTheirs = MakeProbe("theirs");
+    eext_object_event_callback_add(mine, EEXT_CALLBACK_BACK, RecordKey, &probeMine);
+    eext_object_event_callback_add(theirs, EEXT_CALLBACK_BACK, RecordKey, &probeTheirs);
+    Key(mWin, "Escape");
+    Key(other, "Escape");
+    EXPECT_EQ(mJournal, (Journal{"mine", "theirs"}));
+}
+
+TEST_F(KeyTest, BadArgumentsAreRefusedWithOneLogLineEach) {
+    watchtest::LogCapture log;
+    Probe probe = MakeProbe("p");
+    eext_object_event_callback_add(nullptr, EEXT_CALLBACK_BACK, RecordKey, &probe);
+    eext_object_event_callback_add(mWin, EEXT_CALLBACK_BACK, nullptr, &probe);
+    eext_object_event_callback_add(mWin, EEXT_CALLBACK_LAST, RecordKey, &probe);
+    eext_object_event_callback_add(mWin, Eext_Callback_Type(-1), RecordKey, &probe);
+    EXPECT_EQ(eext_object_event_callback_del(mWin, EEXT_CALLBACK_LAST, RecordKey), nullptr);
+    const auto lines = log.Messages("WATCH-EEXT");
+    ASSERT_EQ(lines.size(), 5u) << log.Dump();
+    EXPECT_EQ(lines[0], "key callback not added: object is NULL");
+    EXPECT_EQ(lines[1], "key callback not added: callback is NULL");
+    EXPECT_EQ(lines[2], "key callback not added: unknown key type");
+    EXPECT_EQ(lines[3], "key callback not added: unknown key type");
+    Key(mWin, "Escape");
+    Key(mWin, "Menu");
+    EXPECT_TRUE(mJournal.empty());
+}
+
+TEST_F(KeyTest, TheFocusedWidgetDoesNotAlsoGetTheKeys) {
+    // An entry with the focus would otherwise take Escape and the arrows for itself.
+    Evas_Object* entry = elm_entry_add(mWin);
+    elm_win_resize_object_add(mWin, entry);
+    evas_object_show(entry);
+    elm_object_focus_set(entry, EINA_TRUE);
+    int entryKeys = 0;
+    evas_object_event_callback_add(
+        entry, EVAS_CALLBACK_KEY_DOWN,
+        [](void* data, Evas*, Evas_Object*, void*) { ++*static_cast<int*>(data); }, &entryKeys);
+    Key(mWin, "a");
+    ASSERT_EQ(entryKeys, 1) << "the entry does not get keys at all: the check below means nothing";
+
+    Evas_Object* obj = AddBox(mWin);
+    Probe probe = MakeProbe("back");
+    eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, RecordKey, &probe);
+    Key(mWin, "Escape");
+    Key(mWin, "Down");
+    Key(mWin, "a");
+    EXPECT_EQ(entryKeys, 2);
+    EXPECT_EQ(mJournal, (Journal{"back"}));
+}

@@ -1,0 +1,324 @@
+// Rotary detents fed as wheel notches and keys into a real buffer-engine window.
+#include "EextWindow.h"
+#include "LogCapture.h"
+#include "LoopUtil.h"
+
+#include <Elementary.h>
+
+using eexttest::Probe;
+using eexttest::RecordRotary;
+using Journal = std::vector<std::string>;
+
+namespace {
+
+class RotaryTest : public eexttest::WindowTest {
+  protected:
+    Probe MakeProbe(const std::string& name, Eina_Bool consume = EINA_FALSE) {
+        Probe probe;
+        probe.name = name;
+        probe.journal = &mJournal;
+        probe.consume = consume;
+        return probe;
+    }
+    Journal mJournal;
+};
+
+Eina_Bool OtherRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info) {
+    return RecordRotary(data, obj, info);
+}
+
+} // namespace
+
+TEST_F(RotaryTest, WheelNotchesAndBezelKeysAreDetents) {
+    Evas_Object* box = AddBox(mWin);
+    Probe probe = MakeProbe("box");
+    ASSERT_TRUE(eext_rotary_object_event_callback_add(box, RecordRotary, &probe));
+    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+
+    Wheel(mWin, 1);
+    const unsigned int wheelTime = mTimestamp - 1;
+    Wheel(mWin, -1);
+    for (const char* key : {"Down", "Right", "Next", "Up", "Left", "Prior"})
+        Key(mWin, key);
+    EXPECT_EQ(mJournal, (Journal{"box:cw", "box:ccw", "box:cw", "box:cw", "box:cw", "box:ccw",
+                                 "box:ccw", "box:ccw"}));
+    EXPECT_EQ(probe.lastObj, box);
+
+    // The event's time stamp travels with the detent.
+    mJournal.clear();
+    Wheel(mWin, 1);
+    EXPECT_EQ(probe.lastTimestamp, mTimestamp - 1);
+    EXPECT_GT(probe.lastTimestamp, wheelTime);
+
+    // Other keys are not detents.
+    mJournal.clear();
+    Key(mWin, "a");
+    Key(mWin, "Return");
+    EXPECT_TRUE(mJournal.empty());
+}
+
+TEST_F(RotaryTest, CallbacksOfTheChainRunByPriorityThenNearestObject) {
+    Evas_Object* parent = AddBox(mWin);
+    Evas_Object* child = AddBox(parent);
+    Probe childDefault = MakeProbe("child0");
+    Probe childAfter = MakeProbe("child100");
+    Probe parentBefore = MakeProbe("parent-100");
+    Probe parentDefault = MakeProbe("parent0");
+    Probe winDefault = MakeProbe("win0");
+    // Registered out of order on purpose: the order comes from priorities and depth.
+    ASSERT_TRUE(eext_rotary_object_event_callback_add(mWin, RecordRotary, &winDefault));
+    ASSERT_TRUE(eext_rotary_object_event_callback_priority_add(
+        parent, EEXT_CALLBACK_PRIORITY_DEFAULT, RecordRotary, &parentDefault));
+    ASSERT_TRUE(eext_rotary_object_event_callback_priority_add(child, EEXT_CALLBACK_PRIORITY_AFTER,
+                                                               RecordRotary, &childAfter));
+    ASSERT_TRUE(eext_rotary_object_event_callback_add(child, RecordRotary, &childDefault));
+    ASSERT_TRUE(eext_rotary_object_event_callback_priority_add(
+        parent, EEXT_CALLBACK_PRIORITY_BEFORE, RecordRotary, &parentBefore));
+    eext_rotary_object_event_activated_set(child, EINA_TRUE);
+
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal,
+              (Journal{"parent-100:cw", "child0:cw", "parent0:cw", "win0:cw", "child100:cw"}));
+    EXPECT_EQ(parentBefore.lastObj, parent);
+    EXPECT_EQ(winDefault.lastObj, mWin);
+
+    // Activating the parent leaves the child's callbacks out.
+    mJournal.clear();
+    eext_rotary_object_event_activated_set(parent, EINA_TRUE);
+    Key(mWin, "Up");
+    EXPECT_EQ(mJournal, (Journal{"parent-100:ccw", "parent0:ccw", "win0:ccw"}));
+}
+
+TEST_F(RotaryTest, AConsumingCallbackEndsTheDetent) {
+    Evas_Object* parent = AddBox(mWin);
+    Evas_Object* child = AddBox(parent);
+    Probe first = MakeProbe("first", EINA_TRUE);
+    Probe later = MakeProbe("later");
+    Probe parentProbe = MakeProbe("parent");
+    eext_rotary_object_event_callback_priority_add(child, EEXT_CALLBACK_PRIORITY_BEFORE,
+                                                   RecordRotary, &first);
+    eext_rotary_object_event_callback_add(child, RecordRotary, &later);
+    eext_rotary_object_event_callback_add(parent, RecordRotary, &parentProbe);
+    eext_rotary_object_event_activated_set(child, EINA_TRUE);
+
+    Wheel(mWin, 1);
+    Wheel(mWin, -1);
+    EXPECT_EQ(mJournal, (Journal{"first:cw", "first:ccw"}));
+
+    first.consume = EINA_FALSE;
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"first:cw", "first:ccw", "first:cw", "later:cw", "parent:cw"}));
+}
+
+TEST_F(RotaryTest, NothingIsDeliveredWithoutAnActivatedObject) {
+    Evas_Object* box = AddBox(mWin);
+    Probe probe = MakeProbe("box");
+    Probe winProbe = MakeProbe("win");
+    eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
+    eext_rotary_object_event_callback_add(mWin, RecordRotary, &winProbe);
+    Wheel(mWin, 1);
+    Key(mWin, "Down");
+    EXPECT_TRUE(mJournal.empty());
+
+    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"box:cw", "win:cw"}));
+
+    mJournal.clear();
+    eext_rotary_object_event_activated_set(box, EINA_FALSE);
+    Wheel(mWin, 1);
+    Key(mWin, "Up");
+    EXPECT_TRUE(mJournal.empty());
+}
+
+TEST_F(RotaryTest, ActivatingAnotherObjectDeactivatesThePreviousOne) {
+    Evas_Object* a = AddBox(mWin);
+    Evas_Object* b = AddBox(mWin);
+    Probe probeA = MakeProbe("a");
+    Probe probeB = MakeProbe("b");
+    eext_rotary_object_event_callback_add(a, RecordRotary, &probeA);
+    eext_rotary_object_event_callback_add(b, RecordRotary, &probeB);
+
+    eext_rotary_object_event_activated_set(a, EINA_TRUE);
+    Wheel(mWin, 1);
+    eext_rotary_object_event_activated_set(b, EINA_TRUE);
+    Wheel(mWin, 1);
+    // Deactivating an object that is not the activated one changes nothing.
+    eext_rotary_object_event_activated_set(a, EINA_FALSE);
+    Wheel(mWin, -1);
+    EXPECT_EQ(mJournal, (Journal{"a:cw", "b:cw", "b:ccw"}));
+
+    // Activation alone is enough to follow the object: registering afterwards works.
+    Evas_Object* c = AddBox(mWin);
+    eext_rotary_object_event_activated_set(c, EINA_TRUE);
+    Probe probeC = MakeProbe("c");
+    eext_rotary_object_event_callback_add(c, RecordRotary, &probeC);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal.back(), "c:cw");
+    EXPECT_EQ(mJournal.size(), 4u);
+}
+
+TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
+    Evas_Object* parent = AddBox(mWin);
+    Evas_Object* child = AddBox(parent);
+    Probe childProbe = MakeProbe("child");
+    Probe parentProbe = MakeProbe("parent");
+    eext_rotary_object_event_callback_add(child, RecordRotary, &childProbe);
+    eext_rotary_object_event_callback_add(parent, RecordRotary, &parentProbe);
+    eext_rotary_object_event_activated_set(child, EINA_TRUE);
+
+    // The activated object goes: its activation goes with it, so the parent hears nothing.
+    evas_object_del(child);
+    Wheel(mWin, 1);
+    Key(mWin, "Down");
+    EXPECT_TRUE(mJournal.empty());
+
+    // A callback that deletes a parent further down the order: that parent is skipped.
+    Evas_Object* child2 = AddBox(parent);
+    Probe deleter = MakeProbe("deleter");
+    deleter.deleteOnCall = parent;
+    eext_rotary_object_event_callback_add(child2, RecordRotary, &deleter);
+    eext_rotary_object_event_activated_set(child2, EINA_TRUE);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"deleter:cw"}));
+
+    // A callback that deletes its own object: the object's later callbacks are skipped.
+    mJournal.clear();
+    Evas_Object* self = AddBox(mWin);
+    Probe selfDeleter = MakeProbe("self");
+    selfDeleter.deleteOnCall = self;
+    Probe selfLater = MakeProbe("self-later");
+    eext_rotary_object_event_callback_priority_add(self, -1, RecordRotary, &selfDeleter);
+    eext_rotary_object_event_callback_add(self, RecordRotary, &selfLater);
+    eext_rotary_object_event_activated_set(self, EINA_TRUE);
+    Wheel(mWin, 1);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"self:cw"}));
+}
+
+TEST_F(RotaryTest, DeletedCallbacksAreNotCalledAndGiveTheirDataBack) {
+    watchtest::LogCapture log;
+    Evas_Object* box = AddBox(mWin);
+    Probe kept = MakeProbe("kept");
+    Probe removed = MakeProbe("removed");
+    eext_rotary_object_event_callback_add(box, RecordRotary, &kept);
+    eext_rotary_object_event_callback_add(box, OtherRotary, &removed);
+    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+
+    EXPECT_EQ(eext_rotary_object_event_callback_del(box, OtherRotary), &removed);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"kept:cw"}));
+    EXPECT_EQ(log.Count("no such registration"), 0);
+
+    EXPECT_EQ(eext_rotary_object_event_callback_del(box, OtherRotary), nullptr);
+    EXPECT_EQ(eext_rotary_object_event_callback_del(nullptr, OtherRotary), nullptr);
+    EXPECT_EQ(log.Count("rotary callback not deleted: no such registration"), 2);
+
+    // The last callback gone, the object stays activated and receives again once
+    // something registers.
+    EXPECT_EQ(eext_rotary_object_event_callback_del(box, RecordRotary), &kept);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal.size(), 1u);
+    eext_rotary_object_event_callback_add(box, RecordRotary, &kept);
+    Wheel(mWin, -1);
+    EXPECT_EQ(mJournal, (Journal{"kept:cw", "kept:ccw"}));
+}
+
+TEST_F(RotaryTest, BadArgumentsAreRefusedWithOneLogLineEach) {
+    watchtest::LogCapture log;
+    Probe probe = MakeProbe("p");
+    EXPECT_FALSE(eext_rotary_object_event_callback_add(nullptr, RecordRotary, &probe));
+    EXPECT_FALSE(eext_rotary_object_event_callback_priority_add(mWin, 0, nullptr, &probe));
+    eext_rotary_object_event_activated_set(nullptr, EINA_TRUE);
+    const auto lines = log.Messages("WATCH-EEXT");
+    ASSERT_EQ(lines.size(), 3u) << log.Dump();
+    EXPECT_EQ(lines[0], "rotary callback not added: object is NULL");
+    EXPECT_EQ(lines[1], "rotary callback not added: callback is NULL");
+    EXPECT_EQ(lines[2], "rotary activation: object is NULL");
+    Wheel(mWin, 1);
+    EXPECT_TRUE(mJournal.empty());
+}
+
+TEST_F(RotaryTest, EachWindowHandlesItsOwnDetentsOnce) {
+    Evas_Object* other = AddWindow();
+    Evas_Object* mine = AddBox(mWin);
+    Evas_Object* theirs = AddBox(other);
+    Probe probeMine = MakeProbe("mine");
+    Probe probeTheirs = MakeProbe("theirs");
+    // Many registrations on one window must not multiply the canvas handling.
+    Probe idle = MakeProbe("idle");
+    for (int i = 0; i < 5; ++i)
+        eext_rotary_object_event_callback_add(AddBox(mWin), RecordRotary, &idle);
+    eext_rotary_object_event_callback_add(mine, RecordRotary, &probeMine);
+    eext_rotary_object_event_callback_add(theirs, RecordRotary, &probeTheirs);
+    eext_rotary_object_event_activated_set(mine, EINA_TRUE);
+
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"mine:cw"}));
+    // The activated object lives in the first window: the second one's wheel is not a
+    // detent for it.
+    Wheel(other, 1);
+    Key(other, "Down");
+    EXPECT_EQ(mJournal, (Journal{"mine:cw"}));
+
+    eext_rotary_object_event_activated_set(theirs, EINA_TRUE);
+    Wheel(other, -1);
+    Wheel(mWin, -1);
+    EXPECT_EQ(mJournal, (Journal{"mine:cw", "theirs:ccw"}));
+}
+
+TEST_F(RotaryTest, AClosedWindowLeavesNothingBehind) {
+    Evas_Object* other = AddWindow();
+    Evas_Object* box = AddBox(other);
+    Probe probe = MakeProbe("closed");
+    eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
+    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+    evas_object_del(other);
+    for (int i = 0; i < 3; ++i)
+        ecore_main_loop_iterate();
+
+    // A new window starts clean and works.
+    Evas_Object* again = AddWindow();
+    Evas_Object* box2 = AddBox(again);
+    Probe probe2 = MakeProbe("new");
+    eext_rotary_object_event_callback_add(box2, RecordRotary, &probe2);
+    eext_rotary_object_event_activated_set(box2, EINA_TRUE);
+    Wheel(again, 1);
+    Wheel(mWin, 1);
+    EXPECT_EQ(mJournal, (Journal{"new:cw"}));
+}
+
+TEST_F(RotaryTest, ADetentIsNotAlsoAWheelScrollOfTheWidgetsBelow) {
+    Evas_Object* scroller = elm_scroller_add(mWin);
+    evas_object_size_hint_weight_set(scroller, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(mWin, scroller);
+    Evas_Object* tall = evas_object_rectangle_add(evas_object_evas_get(mWin));
+    evas_object_size_hint_min_set(tall, 360, 3600);
+    elm_object_content_set(scroller, tall);
+    evas_object_show(scroller);
+    Evas_Coord childH = 0;
+    ASSERT_TRUE(watchtest::RunLoopUntil([&] {
+        elm_scroller_child_size_get(scroller, nullptr, &childH);
+        return childH == 3600;
+    }));
+    Evas_Object* box = AddBox(mWin);
+    Probe probe = MakeProbe("box");
+    eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
+    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+    Evas_Coord y = -1;
+
+    Wheel(mWin, 1);
+    Wheel(mWin, 1);
+    watchtest::RunLoopFor(0.3);
+    elm_scroller_region_get(scroller, nullptr, &y, nullptr, nullptr);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(mJournal.size(), 2u);
+
+    // Without an activated object the wheel is an ordinary wheel again.
+    eext_rotary_object_event_activated_set(box, EINA_FALSE);
+    Wheel(mWin, 1);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] {
+        elm_scroller_region_get(scroller, nullptr, &y, nullptr, nullptr);
+        return y > 0;
+    }));
+}

@@ -1,0 +1,44 @@
+// Package manifests and ids from arbitrary bytes: the reader refuses what is bad and
+// never lets an invalid id through.
+#include "watch_device.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static std::string path = [] {
+        char tmpl[] = "/tmp/fuzz-manifest-XXXXXX";
+        int fd = mkstemp(tmpl);
+        if (fd >= 0)
+            close(fd);
+        return std::string(tmpl);
+    }();
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return 0;
+    fwrite(data, 1, size, f);
+    fclose(f);
+
+    watch::PackageInfo info;
+    std::string error;
+    if (watch::LoadManifest(path, &info, &error)) {
+        if (!watch::IsValidId(info.id))
+            __builtin_trap();
+        for (const watch::AppInfo& app : info.apps) {
+            if (!watch::IsValidId(app.id) || app.exec.find('/') != std::string::npos ||
+                app.package != info.id)
+                __builtin_trap();
+        }
+    } else if (error.empty()) {
+        __builtin_trap(); // a refusal always says why
+    }
+    const std::string id(reinterpret_cast<const char*>(data), size);
+    // std::string ids are checked whole, embedded zero bytes included.
+    if (watch::IsValidId(id) &&
+        (id.find('/') != std::string::npos || id.find("..") != std::string::npos))
+        __builtin_trap();
+    return 0;
+}
