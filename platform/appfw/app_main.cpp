@@ -524,8 +524,8 @@ void Runtime::OnWindowChange(bool raised) {
         self->ToFront();
     } else if (!raised && !wanted && self->mState == State::Running) {
         self->ToBack(true);
-    } else if (!wanted) {
-        self->ReleaseFront();
+    } else if (!wanted && self->mState == State::Paused) {
+        self->ReleaseFront(); // out of the queue behind the front application
     }
 }
 
