@@ -266,7 +266,10 @@ bool ParseValue(const std::string& text, Type type, Value* value, std::string* r
     case Type::Double: {
         errno = 0;
         double v = strtod(s, &end);
-        if (text.empty() || *end != '\0' || std::isnan(v) || errno == ERANGE) {
+        // ERANGE also flags a subnormal result, which is a value `get` prints: only an
+        // overflow, or an underflow to zero, loses the number.
+        const bool lost = errno == ERANGE && (std::isinf(v) || v == 0.0);
+        if (text.empty() || *end != '\0' || std::isnan(v) || lost) {
             *reason = "not a double: '" + text + "'";
             return false;
         }

@@ -1,0 +1,456 @@
+// Launch requests from arbitrary bytes, delivered over a real bus to the decoder that
+// turns a Launch call into an app_control handle.
+//
+// The fuzzer starts its own dbus-daemon. A raw libdbus connection sends each input as a
+// Launch call to an Eldbus connection of the same process, which serves the interface
+// as applications do (same method table signature, so the bus binding turns away what
+// it turns away for them) and decodes what reaches it.
+//
+// The first byte picks the form of the rest:
+//  - even: a whole D-Bus message in wire format. libdbus checks it as it does every
+//    message it receives; its body becomes the body of the call.
+//  - odd: a list of a{sv} fields, built so that most inputs are well-formed: known and
+//    unknown names, values of the right and of wrong types. Here the outcome is known in
+//    advance and checked: a request of well-typed fields within the limits is accepted
+//    with exactly the extras sent, one with a mistyped known field is refused.
+#include "app_control_internal.h"
+#include "watch_appfw.h"
+
+#include <dlog_hook.h>
+
+#include <Ecore.h>
+#include <Eldbus.h>
+#include <dbus/dbus.h>
+#include <glib.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+
+// What the sender expects of the decoder, for the field form.
+struct Expected {
+    bool known = false; // false for the wire form: no expectation
+    bool reply = false, extrasSeen = false, mistyped = false;
+    // Any extras field with an empty or too long key, or too many bytes, is refused,
+    // even when a later field would replace it.
+    bool badExtras = false;
+    size_t bytes = 0;            // of operation and uri
+    size_t lastText[2] = {0, 0}; // only the last operation and uri count
+    size_t extrasBytes = 0;      // of the last extras field
+    std::map<std::string, std::string> extras;
+
+    bool Acceptable() const {
+        return !mistyped && reply && extrasSeen && !badExtras &&
+               bytes + extrasBytes <= watch::appfw::kMaxRequestBytes;
+    }
+};
+
+Expected gExpected;
+bool gHandled = false;
+
+// A decoded handle keeps to the limits and carries only text the setters would accept.
+void CheckDecoded(app_control_h handle) {
+    size_t bytes = 0;
+    for (auto get : {app_control_get_operation, app_control_get_uri, app_control_get_caller}) {
+        char* text = nullptr;
+        if (get(handle, &text) != APP_CONTROL_ERROR_NONE)
+            __builtin_trap();
+        if (text) {
+            if (!g_utf8_validate(text, -1, nullptr))
+                __builtin_trap();
+            if (get != app_control_get_caller)
+                bytes += strlen(text);
+        }
+        free(text);
+    }
+    struct Count {
+        size_t extras = 0;
+        std::map<std::string, int> seen;
+    } count;
+    app_control_foreach_extra_data(
+        handle,
+        [](app_control_h, const char* key, void* data) {
+            Count* c = static_cast<Count*>(data);
+            if (!*key || strlen(key) > watch::appfw::kMaxKeyBytes || c->seen[key]++)
+                __builtin_trap(); // empty, too long or twice
+            c->extras++;
+            return true;
+        },
+        &count);
+    for (const auto& entry : count.seen) {
+        char* value = nullptr;
+        if (app_control_get_extra_data(handle, entry.first.c_str(), &value) !=
+                APP_CONTROL_ERROR_NONE ||
+            !value)
+            __builtin_trap();
+        bytes += entry.first.size() + strlen(value);
+        free(value);
+    }
+    if (count.extras > watch::appfw::kMaxExtras || bytes > watch::appfw::kMaxRequestBytes)
+        __builtin_trap();
+    if (!gExpected.known)
+        return;
+    if (count.extras != gExpected.extras.size())
+        __builtin_trap();
+    for (const auto& extra : gExpected.extras) {
+        char* value = nullptr;
+        if (app_control_get_extra_data(handle, extra.first.c_str(), &value) !=
+                APP_CONTROL_ERROR_NONE ||
+            !value || extra.second != value)
+            __builtin_trap(); // the last value of each key, as sent
+        free(value);
+    }
+}
+
+// The receiving side: decodes, checks, and answers with the extras it decoded.
+Eldbus_Message* OnLaunch(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    gHandled = true;
+    std::string error;
+    app_control_h handle = watch::appfw::DecodeLaunch(msg, &error);
+    if (gExpected.known && gExpected.Acceptable() != (handle != nullptr))
+        __builtin_trap();
+    if (!handle) {
+        if (error.empty())
+            __builtin_trap(); // a refusal always says why
+        return eldbus_message_error_new(msg, watch::appfw::kErrorInvalidRequest, error.c_str());
+    }
+    CheckDecoded(handle);
+    // A received request can be cloned and let go of like any other.
+    app_control_h clone = nullptr;
+    if (app_control_clone(&clone, handle) != APP_CONTROL_ERROR_NONE)
+        __builtin_trap();
+    Eldbus_Message* answer = eldbus_message_method_return_new(msg);
+    Eldbus_Message_Iter* top = eldbus_message_iter_get(answer);
+    if (!eldbus_message_iter_basic_append(top, 'i', 0) ||
+        !watch::appfw::AppendExtras(top, clone->extras))
+        __builtin_trap();
+    app_control_destroy(clone);
+    app_control_destroy(handle);
+    return answer;
+}
+
+const Eldbus_Arg_Info kLaunchIn[] = {{"a{sv}", "request"}, {nullptr, nullptr}};
+const Eldbus_Arg_Info kLaunchOut[] = {{"i", "result"}, {"a{ss}", "extras"}, {nullptr, nullptr}};
+const Eldbus_Method kMethods[] = {{"Launch", kLaunchIn, kLaunchOut, OnLaunch, 0},
+                                  {nullptr, nullptr, nullptr, nullptr, 0}};
+const Eldbus_Service_Interface_Desc kInterfaceDesc = {
+    watch::appfw::kInterface, kMethods, nullptr, nullptr, nullptr, nullptr};
+
+struct Bus {
+    DBusConnection* sender = nullptr;
+    Eldbus_Connection* receiver = nullptr;
+    std::string receiverName;
+};
+
+// A private dbus-daemon that ends with this process.
+std::string StartDaemon() {
+    char dir[] = "/tmp/fuzz-launch-XXXXXX";
+    if (!mkdtemp(dir))
+        return std::string();
+    const std::string config = std::string(dir) + "/bus.conf";
+    FILE* f = fopen(config.c_str(), "w");
+    if (!f)
+        return std::string();
+    fprintf(f,
+            "<busconfig><type>session</type><listen>unix:dir=%s</listen>"
+            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n",
+            dir);
+    fclose(f);
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::string();
+    const pid_t parent = getpid();
+    const pid_t child = fork();
+    if (child == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(1);
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        const std::string arg = "--config-file=" + config;
+        execlp("dbus-daemon", "dbus-daemon", arg.c_str(), "--nofork", "--print-address=1",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string address;
+    char c;
+    while (child > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        address += c;
+    close(fds[0]);
+    return address;
+}
+
+Bus* Connect() {
+    const std::string address = StartDaemon();
+    if (address.empty()) {
+        fprintf(stderr, "fuzz_launch: no dbus-daemon\n");
+        return nullptr;
+    }
+    Bus* bus = new Bus();
+    bus->receiver = eldbus_address_connection_get(address.c_str());
+    if (!bus->receiver || !eldbus_service_interface_register(
+                              bus->receiver, watch::appfw::kObjectPath, &kInterfaceDesc))
+        return nullptr;
+    const char* name = eldbus_connection_unique_name_get(bus->receiver);
+    bus->receiverName = name ? name : "";
+    DBusError err;
+    dbus_error_init(&err);
+    bus->sender = dbus_connection_open_private(address.c_str(), &err);
+    if (!bus->sender || !dbus_bus_register(bus->sender, &err) || bus->receiverName.empty()) {
+        fprintf(stderr, "fuzz_launch: cannot connect: %s\n", err.message ? err.message : "");
+        dbus_error_free(&err);
+        return nullptr;
+    }
+    return bus;
+}
+
+// ---- wire format
+
+bool Copy(DBusMessageIter* from, DBusMessageIter* to) {
+    for (int type; (type = dbus_message_iter_get_arg_type(from)) != DBUS_TYPE_INVALID;
+         dbus_message_iter_next(from)) {
+        if (type == DBUS_TYPE_UNIX_FD)
+            return false; // descriptors travel beside the bytes, not in them
+        if (!dbus_type_is_container(type)) {
+            DBusBasicValue v;
+            dbus_message_iter_get_basic(from, &v);
+            if (!dbus_message_iter_append_basic(to, type, &v))
+                return false;
+            continue;
+        }
+        DBusMessageIter sub, out;
+        dbus_message_iter_recurse(from, &sub);
+        char* contained = nullptr;
+        if (type == DBUS_TYPE_ARRAY || type == DBUS_TYPE_VARIANT) {
+            char* signature =
+                dbus_message_iter_get_signature(type == DBUS_TYPE_ARRAY ? from : &sub);
+            if (!signature)
+                return false;
+            contained = strdup(signature + (type == DBUS_TYPE_ARRAY ? 1 : 0));
+            dbus_free(signature);
+        }
+        bool ok = dbus_message_iter_open_container(to, type, contained, &out);
+        free(contained);
+        if (!ok)
+            return false;
+        ok = Copy(&sub, &out);
+        if (!ok) {
+            dbus_message_iter_abandon_container(to, &out);
+            return false;
+        }
+        if (!dbus_message_iter_close_container(to, &out))
+            return false;
+    }
+    return true;
+}
+
+bool FromWire(const uint8_t* data, size_t size, DBusMessage* call) {
+    DBusError err;
+    dbus_error_init(&err);
+    DBusMessage* wire =
+        dbus_message_demarshal(reinterpret_cast<const char*>(data), static_cast<int>(size), &err);
+    dbus_error_free(&err);
+    if (!wire)
+        return false;
+    DBusMessageIter from, to;
+    dbus_message_iter_init_append(call, &to);
+    const bool ok = !dbus_message_iter_init(wire, &from) || Copy(&from, &to);
+    dbus_message_unref(wire);
+    return ok;
+}
+
+// ---- a{sv} fields
+
+class Bytes {
+  public:
+    Bytes(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
+    bool Empty() const { return mPos >= mSize; }
+    uint8_t Next() { return mPos < mSize ? mData[mPos++] : 0; }
+    // Valid UTF-8 without zero bytes, as D-Bus strings are; a length byte, then the text.
+    std::string Text() {
+        size_t n = Next();
+        if (n == 255) // now and then a long one
+            n = 300 + Next() * 16;
+        std::string raw;
+        for (size_t i = 0; i < n && !Empty(); ++i)
+            raw += static_cast<char>(Next());
+        gchar* valid = g_utf8_make_valid(raw.data(), static_cast<gssize>(raw.size()));
+        std::string text(valid); // stops at a zero byte
+        g_free(valid);
+        return text;
+    }
+
+  private:
+    const uint8_t* mData;
+    size_t mSize;
+    size_t mPos = 0;
+};
+
+bool AppendString(DBusMessageIter* iter, const std::string& text) {
+    const char* s = text.c_str();
+    return dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &s);
+}
+
+bool AppendExtrasField(DBusMessageIter* variant, Bytes* in, Expected* expected) {
+    DBusMessageIter array;
+    if (!dbus_message_iter_open_container(variant, DBUS_TYPE_ARRAY, "{ss}", &array))
+        return false;
+    expected->extras.clear();
+    expected->extrasBytes = 0;
+    bool ok = true;
+    for (int n = in->Next() % 8; n > 0 && ok; --n) {
+        const std::string key = in->Text(), value = in->Text();
+        DBusMessageIter entry;
+        ok = dbus_message_iter_open_container(&array, DBUS_TYPE_DICT_ENTRY, nullptr, &entry) &&
+             AppendString(&entry, key) && AppendString(&entry, value) &&
+             dbus_message_iter_close_container(&array, &entry);
+        expected->extrasBytes += key.size() + value.size();
+        expected->badExtras = expected->badExtras || key.empty() ||
+                              key.size() > watch::appfw::kMaxKeyBytes ||
+                              expected->extrasBytes > watch::appfw::kMaxRequestBytes;
+        expected->extras[key] = value;
+    }
+    return dbus_message_iter_close_container(variant, &array) && ok;
+}
+
+bool AppendField(DBusMessageIter* dict, Bytes* in, Expected* expected) {
+    static const char* const kNames[] = {"operation", "uri", "caller", "reply", "extras"};
+    static const char* const kWanted[] = {"s", "s", "s", "b", "a{ss}"};
+    static const char* const kSignatures[] = {"s", "b", "a{ss}", "i", "as", "v"};
+    const uint8_t pick = in->Next();
+    const std::string name = pick % 8 < 5 ? kNames[pick % 8] : pick % 8 == 5 ? "" : in->Text();
+    const int kind = in->Next() % 6;
+    const char* signature = kSignatures[kind];
+
+    DBusMessageIter entry, variant, inner;
+    if (!dbus_message_iter_open_container(dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry) ||
+        !AppendString(&entry, name) ||
+        !dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, signature, &variant))
+        return false;
+    std::string text;
+    bool ok = true;
+    switch (kind) {
+    case 0:
+        text = in->Text();
+        ok = AppendString(&variant, text);
+        break;
+    case 1: {
+        dbus_bool_t b = in->Next() & 1;
+        ok = dbus_message_iter_append_basic(&variant, DBUS_TYPE_BOOLEAN, &b);
+        break;
+    }
+    case 2: {
+        Expected ignored;
+        ok = AppendExtrasField(&variant, in, name == "extras" ? expected : &ignored);
+        break;
+    }
+    case 3: {
+        dbus_int32_t i = in->Next();
+        ok = dbus_message_iter_append_basic(&variant, DBUS_TYPE_INT32, &i);
+        break;
+    }
+    case 4:
+        ok = dbus_message_iter_open_container(&variant, DBUS_TYPE_ARRAY, "s", &inner) &&
+             AppendString(&inner, in->Text()) &&
+             dbus_message_iter_close_container(&variant, &inner);
+        break;
+    case 5:
+        ok = dbus_message_iter_open_container(&variant, DBUS_TYPE_VARIANT, "s", &inner) &&
+             AppendString(&inner, in->Text()) &&
+             dbus_message_iter_close_container(&variant, &inner);
+        break;
+    }
+    ok = dbus_message_iter_close_container(&entry, &variant) && ok;
+    ok = dbus_message_iter_close_container(dict, &entry) && ok;
+
+    for (int i = 0; i < 5; ++i) {
+        if (name != kNames[i])
+            continue;
+        if (strcmp(signature, kWanted[i]) != 0) {
+            expected->mistyped = true;
+        } else if (i == 3) {
+            expected->reply = true;
+        } else if (i == 4) {
+            expected->extrasSeen = true;
+        } else if (i < 2) {
+            expected->bytes = expected->bytes - expected->lastText[i] + text.size();
+            expected->lastText[i] = text.size();
+        }
+    }
+    return ok;
+}
+
+bool FromFields(const uint8_t* data, size_t size, DBusMessage* call) {
+    Bytes in(data, size);
+    gExpected.known = true;
+    DBusMessageIter top, dict;
+    dbus_message_iter_init_append(call, &top);
+    if (!dbus_message_iter_open_container(&top, DBUS_TYPE_ARRAY, "{sv}", &dict))
+        return false;
+    bool ok = true;
+    for (int fields = 0; ok && !in.Empty() && fields < 16; ++fields)
+        ok = AppendField(&dict, &in, &gExpected);
+    return dbus_message_iter_close_container(&top, &dict) && ok;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Bus* bus = [] {
+        // The refusals are expected: keep their lines out of the log file.
+        dlog_set_hook([](log_id_t, int, const char*, const char*, void*) {}, nullptr);
+        ecore_init();
+        eldbus_init();
+        return Connect();
+    }();
+    if (!bus)
+        abort(); // the harness itself is broken: say so rather than pass
+    if (size < 1)
+        return 0;
+    gExpected = Expected();
+    gHandled = false;
+    DBusMessage* call = dbus_message_new_method_call(
+        bus->receiverName.c_str(), watch::appfw::kObjectPath, watch::appfw::kInterface, "Launch");
+    const bool built =
+        (data[0] & 1) ? FromFields(data + 1, size - 1, call) : FromWire(data + 1, size - 1, call);
+    DBusPendingCall* pending = nullptr;
+    if (!built || !dbus_connection_send_with_reply(bus->sender, call, &pending, 10000) ||
+        !pending) {
+        dbus_message_unref(call);
+        return 0;
+    }
+    dbus_message_unref(call);
+    dbus_connection_flush(bus->sender);
+    while (!dbus_pending_call_get_completed(pending)) {
+        ecore_main_loop_iterate_may_block(0);
+        dbus_connection_read_write_dispatch(bus->sender, 1);
+    }
+    DBusMessage* reply = dbus_pending_call_steal_reply(pending);
+    dbus_pending_call_unref(pending);
+    if (!reply)
+        __builtin_trap();
+    const bool error = dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_ERROR;
+    const char* errorName = error ? dbus_message_get_error_name(reply) : "";
+    if (gExpected.known) {
+        // Every a{sv} reaches the decoder; its verdict is the answer.
+        if (!gHandled || error != !gExpected.Acceptable() ||
+            (error && strcmp(errorName, watch::appfw::kErrorInvalidRequest) != 0))
+            __builtin_trap();
+    } else if (gHandled != (!error || strcmp(errorName, watch::appfw::kErrorInvalidRequest) == 0)) {
+        __builtin_trap(); // only the decoder refuses with InvalidRequest
+    }
+    dbus_message_unref(reply);
+    return 0;
+}
