@@ -1,21 +1,14 @@
 // Package manifests and ids from arbitrary bytes: the reader refuses what is bad and
 // never lets an invalid id through.
+#include "FuzzScratch.h"
 #include "watch_device.h"
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static std::string path = [] {
-        char tmpl[] = "/tmp/fuzz-manifest-XXXXXX";
-        int fd = mkstemp(tmpl);
-        if (fd >= 0)
-            close(fd);
-        return std::string(tmpl);
-    }();
+    static const std::string path = fuzz::ScratchRoot() + "/manifest.xml";
     FILE* f = fopen(path.c_str(), "wb");
     if (!f)
         return 0;

@@ -4,12 +4,11 @@
 //
 // Input: one byte for the type (low two bits: int, bool, double, string), one byte for
 // the key's length, the key, and the rest as the value's text.
+#include "FuzzScratch.h"
 #include "settings_cli.h"
 #include "settings_store.h"
 #include "vconf.h"
 #include "vconf_store.h"
-
-#include <dlog_hook.h>
 
 #include <Ecore.h>
 
@@ -31,15 +30,6 @@ using watch::settings::Value;
 bool Same(const Value& a, const Value& b) {
     // Value's == holds -0.0 and 0.0 equal; a stored double must keep its sign too.
     return a == b && (a.type != Type::Double || std::signbit(a.d) == std::signbit(b.d));
-}
-
-// A device root of its own, so that the device settings under test are the fuzzer's.
-std::string MakeRoot() {
-    char tmpl[] = "/tmp/fuzz-settings-XXXXXX";
-    if (!mkdtemp(tmpl))
-        return std::string();
-    setenv("WATCH_ROOT", tmpl, 1);
-    return tmpl;
 }
 
 void CheckText(const std::string& text, Type type, Value* parsed, bool* ok) {
@@ -151,9 +141,8 @@ void CheckStore(const std::string& root, const std::string& key, const Value& va
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string root = [] {
-        dlog_set_hook([](log_id_t, int, const char*, const char*, void*) {}, nullptr);
         ecore_init();
-        return MakeRoot();
+        return fuzz::ScratchRoot();
     }();
     if (root.empty() || size < 2)
         return 0;
