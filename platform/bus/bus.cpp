@@ -152,6 +152,11 @@ bool Start(std::string* error) {
 
 bool Stop(std::string* error) {
     pid_t pid = RunningDaemon();
+    // A pid file that cannot even be looked at may name a daemon that still runs.
+    if (!pid && access(PidFile().c_str(), F_OK) != 0 && errno != ENOENT) {
+        *error = "cannot read " + PidFile() + ": " + strerror(errno);
+        return false;
+    }
     if (pid) {
         kill(pid, SIGTERM);
         for (int i = 0; i < 200 && Alive(pid); ++i)

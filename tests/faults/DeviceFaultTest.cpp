@@ -1,0 +1,210 @@
+// A device root that cannot be used, and launch requests that nobody can answer: every
+// command and call ends with one clear error, nothing crashes, nothing stored is lost.
+#include "FaultsTestUtil.h"
+#include "LogCapture.h"
+#include "app_control.h"
+#include "vconf.h"
+#include "watch_appfw.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using faultstest::EcoreScope;
+using watchtest::ProcessResult;
+using watchtest::RunLoopUntil;
+using watchtest::TestDevice;
+using watchtest::Watchctl;
+
+namespace {
+
+// The lines of text.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// A refusal: status 1 and one "watchctl: ..." line that names `part`, nothing on stdout.
+void ExpectRefused(const ProcessResult& r, const std::string& what, const std::string& part) {
+    EXPECT_EQ(r.status, 1) << what << ": " << r.err;
+    const auto lines = Lines(r.err);
+    ASSERT_EQ(lines.size(), 1u) << what << ": " << r.err;
+    EXPECT_EQ(lines[0].rfind("watchctl", 0), 0u) << what << ": " << lines[0];
+    EXPECT_NE(lines[0].find(part), std::string::npos) << what << ": " << lines[0];
+    EXPECT_EQ(r.out, "") << what;
+}
+
+const std::string kStage = WATCH_PACKAGE_STAGE;
+
+} // namespace
+
+TEST(DeviceRootFault, ARootThatIsAFileGivesClearErrors) {
+    TestDevice device(false);
+    const std::string root = device.Root() + "/not-a-folder";
+    std::ofstream(root) << "a file\n";
+    setenv("WATCH_ROOT", root.c_str(), 1);
+
+    // Each command, and what its one line says.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+        {{"vconf", "set", "db/x", "1", "--type", "int"},
+         root + "/settings/vconf.db: Not a directory"},
+        {{"vconf", "get", "db/x"}, root + "/settings/vconf.db: Not a directory"},
+        {{"lang", "de_DE.UTF-8"}, root + "/settings/vconf.db: Not a directory"},
+        {{"boot"}, "cannot create " + root + "/run"},
+        {{"install", kStage}, "cannot create " + root + "/apps"},
+        {{"log"}, root + "/log/watch.log: Not a directory"},
+        {{"launch", "com.korvane.clock-dalvexa.editor", "--timeout", "2"},
+         "no such application is installed"},
+        {{"app", "list"}, "the device in " + root + " is not booted"},
+    };
+    for (const auto& command : commands)
+        ExpectRefused(Watchctl(command.first, {}, 20), command.first[0], command.second);
+
+    // The C calls fail with their error codes and one log line each.
+    EcoreScope ecore;
+    watchtest::LogCapture log;
+    EXPECT_EQ(vconf_set_int("db/x", 1), VCONF_ERROR_FILE);
+    int value = 0;
+    EXPECT_EQ(vconf_get_int("db/x", &value), VCONF_ERROR_FILE);
+    EXPECT_EQ(log.Count("Not a directory"), 2) << log.Dump();
+    app_control_h request = nullptr;
+    ASSERT_EQ(app_control_create(&request), APP_CONTROL_ERROR_NONE);
+    app_control_set_app_id(request, "com.korvane.clock-dalvexa.service");
+    EXPECT_EQ(app_control_send_launch_request(request, nullptr, nullptr),
+              APP_CONTROL_ERROR_APP_NOT_FOUND);
+    app_control_destroy(request);
+    EXPECT_EQ(log.Count("is installed"), 1) << log.Dump();
+}
+
+// Another user's device: the root exists but this process may not look inside. Nothing
+// there is changed or lost by the attempts.
+TEST(DeviceRootFault, AnUnreadableRootGivesClearErrorsAndKeepsItsData) {
+    TestDevice device;
+    ASSERT_EQ(Watchctl({"vconf", "set", "db/fault/kept", "5", "--type", "int"}).status, 0);
+    device.Boot();
+
+    // Root reads everything whatever the modes: the commands then run as "nobody".
+    const bool asRoot = geteuid() == 0;
+    char home[] = "/tmp/fault-home-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    chmod(home, 0777);
+    std::vector<std::string> prefix;
+    if (asRoot)
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    chmod(device.Root().c_str(), asRoot ? 0700 : 0);
+    const std::vector<std::string> env = {std::string("HOME=") + home,
+                                          std::string("XDG_RUNTIME_DIR=") + home};
+
+    const std::vector<std::vector<std::string>> commands = {
+        {"vconf", "set", "db/fault/kept", "6"},
+        {"vconf", "get", "db/fault/kept"},
+        {"boot"},
+        {"shutdown"},
+        {"install", kStage},
+        {"log"},
+    };
+    for (const auto& command : commands) {
+        std::vector<std::string> argv = prefix;
+        argv.push_back(WATCHCTL_PATH);
+        argv.insert(argv.end(), command.begin(), command.end());
+        ExpectRefused(watchtest::RunProcess(argv, env, 20), command[0], device.Root());
+    }
+
+    chmod(device.Root().c_str(), 0755);
+    std::filesystem::remove_all(home);
+    auto r = Watchctl({"vconf", "get", "db/fault/kept"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5\n");
+    // The device kept running through it all.
+    r = Watchctl({"app", "list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+namespace {
+
+// A package whose applications cannot start: one program is missing, the other exits
+// at once without ever reaching the bus.
+class UnanswerableLaunchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ecore_app_no_system_modules();
+        ecore_init();
+        mDevice = std::make_unique<TestDevice>(false);
+        const std::string stage = mDevice->Root() + "/stage";
+        std::filesystem::create_directories(stage + "/bin");
+        std::ofstream(stage + "/manifest.xml")
+            << "<manifest package='fault.apps' version='1.0'>"
+               "<application id='fault.missing' exec='missing' type='service'/>"
+               "<application id='fault.dies' exec='dies' type='service'/></manifest>";
+        std::filesystem::copy_file("/bin/false", stage + "/bin/dies");
+        auto r = Watchctl({"install", stage});
+        ASSERT_EQ(r.status, 0) << r.err;
+        mDevice->Boot();
+    }
+    void TearDown() override {
+        watch::appfw::ShutdownLaunches();
+        mDevice.reset();
+        ecore_shutdown();
+    }
+
+    struct Outcome {
+        bool called = false;
+        app_control_result_e result = APP_CONTROL_RESULT_SUCCEEDED;
+    };
+    // Sends a request that wants a reply; the outcome fills in when the callback runs.
+    int Send(const char* appId, Outcome* outcome) {
+        app_control_h request = nullptr;
+        app_control_create(&request);
+        app_control_set_app_id(request, appId);
+        const int rc = app_control_send_launch_request(
+            request,
+            [](app_control_h, app_control_h, app_control_result_e result, void* data) {
+                auto* o = static_cast<Outcome*>(data);
+                o->called = true;
+                o->result = result;
+            },
+            outcome);
+        app_control_destroy(request);
+        return rc;
+    }
+
+    std::unique_ptr<TestDevice> mDevice;
+};
+
+} // namespace
+
+TEST_F(UnanswerableLaunchTest, ARequestNobodyCanAnswerFailsWithALine) {
+    watchtest::LogCapture log;
+    Outcome unknown, missing, dies;
+    EXPECT_EQ(Send("fault.unknown", &unknown), APP_CONTROL_ERROR_APP_NOT_FOUND);
+    ASSERT_EQ(Send("fault.missing", &missing), APP_CONTROL_ERROR_NONE);
+    ASSERT_EQ(Send("fault.dies", &dies), APP_CONTROL_ERROR_NONE);
+    EXPECT_TRUE(RunLoopUntil([&] { return missing.called && dies.called; }, 30));
+    EXPECT_FALSE(unknown.called);
+    EXPECT_EQ(missing.result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(dies.result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(log.Count("no application \"fault.unknown\" is installed"), 1) << log.Dump();
+    EXPECT_EQ(log.Count("launch request to fault.missing failed"), 1) << log.Dump();
+    EXPECT_EQ(log.Count("launch request to fault.dies failed"), 1) << log.Dump();
+
+    // The tool says the same in one line each, and the device goes on serving.
+    for (const char* app : {"fault.unknown", "fault.missing", "fault.dies"}) {
+        auto r = Watchctl({"launch", app, "--timeout", "20"}, {}, 30);
+        EXPECT_NE(r.status, 0) << app;
+        EXPECT_GE(r.status, 1) << app;
+        EXPECT_LT(r.status, 128) << app << " crashed: " << r.err;
+        EXPECT_EQ(Lines(r.err).size(), 1u) << app << ": " << r.err;
+        EXPECT_NE(r.err.find(app), std::string::npos) << r.err;
+    }
+    auto r = Watchctl({"vconf", "set", "db/fault/after", "1", "--type", "int"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
