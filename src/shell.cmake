@@ -1,0 +1,9 @@
+# The application shell, the view stack and the window scaffold (clock-shell). The
+# program's main() lives with the editor; this library has none.
+add_library(clock-shell STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/ViewBasicElements.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewManager.cpp)
+target_include_directories(clock-shell PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(clock-shell PUBLIC clock-utils watch-appfw watch-eext PkgConfig::EFL
+                      PkgConfig::GLIB)
+watch_strict(clock-shell)
