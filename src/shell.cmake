@@ -4,6 +4,6 @@ add_library(clock-shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/ViewBasicElements.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewManager.cpp)
 target_include_directories(clock-shell PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(clock-shell PUBLIC clock-utils watch-appfw watch-eext PkgConfig::EFL
+target_link_libraries(clock-shell PUBLIC clock-utils clock-ui-utils watch-appfw watch-eext PkgConfig::EFL
                       PkgConfig::GLIB)
 watch_strict(clock-shell)

@@ -3,6 +3,7 @@
 
 #include <Ecore.h>
 #include <Efreet.h>
+#include <watch_theme.h>
 
 namespace watchtest {
 
@@ -33,6 +34,9 @@ void InitToolkit() {
     // No efreetd: it would outlive the test.
     efreet_cache_disable();
     ASSERT_GT(elm_init(0, nullptr), 0);
+    // The platform's own widget styles (the "empty" naviframe item, the application
+    // layout), which the device's toolkit has built in.
+    ASSERT_EQ(watch_theme_apply(), 0);
 }
 
 void StackTest::SetUp() {
