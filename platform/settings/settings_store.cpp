@@ -23,6 +23,7 @@ namespace {
 // Long enough for a burst of writers on a slow flash, short enough that a stuck writer
 // shows up as an error rather than a hang.
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kSetupRetryMs = 2;
 
 const char* const kStmtSql[] = {
     "SELECT type, value FROM settings WHERE key = ?1",
@@ -212,8 +213,8 @@ Status Store::FailText(const std::string& what, const std::string& reason, int c
                      what.c_str(), mPath.c_str(), reason.c_str(), code, mResetHint.c_str());
     else if (busy)
         __dlog_print(LOG_ID_MAIN, DLOG_ERROR, mTag.c_str(),
-                     "%s %s: still locked by another writer after %d ms (%s)", what.c_str(),
-                     mPath.c_str(), kBusyTimeoutMs, reason.c_str());
+                     "%s %s: locked by another writer for too long (%s)", what.c_str(),
+                     mPath.c_str(), reason.c_str());
     else
         __dlog_print(LOG_ID_MAIN, DLOG_ERROR, mTag.c_str(), "%s %s: %s (%d)", what.c_str(),
                      mPath.c_str(), reason.c_str(), code);
@@ -249,6 +250,30 @@ sqlite3_stmt* Store::Prepare(Stmt which) {
     return mStmts[which];
 }
 
+// WAL mode, the durability level and the tables. SQLITE_OK, or the failure's code with
+// *reason.
+int Store::SetupLocked(const char** reason) {
+    // journal_mode answers with the mode in force; anything but "wal" means it could not
+    // be switched (a read-only folder, for one).
+    sqlite3_stmt* wal = nullptr;
+    int rc = sqlite3_prepare_v2(mDb, "PRAGMA journal_mode=WAL", -1, &wal, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(wal);
+    const char* mode =
+        rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(wal, 0)) : nullptr;
+    const bool walOn = mode && strcmp(mode, "wal") == 0;
+    sqlite3_finalize(wal);
+    if (rc == SQLITE_ROW && !walOn) {
+        *reason = "cannot switch to WAL mode";
+        return SQLITE_CANTOPEN;
+    }
+    if (rc == SQLITE_ROW && Exec("PRAGMA synchronous=NORMAL") && Exec(kSchema))
+        return SQLITE_OK;
+    *reason = sqlite3_errmsg(mDb);
+    rc = sqlite3_extended_errcode(mDb);
+    return rc == SQLITE_OK ? SQLITE_ERROR : rc;
+}
+
 bool Store::OpenLocked(bool quiet) {
     struct stat st;
     if (mDb && !mReopen) {
@@ -275,23 +300,25 @@ bool Store::OpenLocked(bool quiet) {
     sqlite3_extended_result_codes(mDb, 1);
     sqlite3_busy_timeout(mDb, kBusyTimeoutMs);
 
-    // journal_mode answers with the mode in force; anything but "wal" means it could not
-    // be switched (a read-only folder, for one).
-    sqlite3_stmt* wal = nullptr;
-    rc = sqlite3_prepare_v2(mDb, "PRAGMA journal_mode=WAL", -1, &wal, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(wal);
-    const char* mode =
-        rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(wal, 0)) : nullptr;
-    const bool walOn = mode && strcmp(mode, "wal") == 0;
-    sqlite3_finalize(wal);
-    if (!walOn || !Exec("PRAGMA synchronous=NORMAL") || !Exec(kSchema) ||
-        stat(mPath.c_str(), &st) != 0) {
-        const int code = rc == SQLITE_ROW ? sqlite3_extended_errcode(mDb) : rc;
+    // Switching a new file to WAL and creating the tables can meet SQLITE_BUSY without the
+    // busy handler being asked (another process is doing the same): retry until the busy
+    // time-out.
+    const char* reason = nullptr;
+    int code = SQLITE_OK;
+    for (int waited = 0;; waited += kSetupRetryMs) {
+        code = SetupLocked(&reason);
+        const bool busy = (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED;
+        if (!busy || waited >= kBusyTimeoutMs)
+            break;
+        usleep(kSetupRetryMs * 1000);
+    }
+    if (code == SQLITE_OK && stat(mPath.c_str(), &st) != 0) {
+        code = SQLITE_IOERR_FSTAT;
+        reason = strerror(errno);
+    }
+    if (code != SQLITE_OK) {
         if (!quiet)
-            FailText("cannot use",
-                     rc == SQLITE_ROW && !walOn ? "cannot switch to WAL mode" : sqlite3_errmsg(mDb),
-                     code == SQLITE_ROW || code == SQLITE_OK ? SQLITE_ERROR : code);
+            FailText("cannot use", reason, code);
         CloseLocked();
         return false;
     }

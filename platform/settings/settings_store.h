@@ -102,6 +102,7 @@ class Store {
     enum Stmt { kGet, kPut, kDelete, kList, kMetaGet, kMetaPut, kStmtCount };
 
     bool OpenLocked(bool quiet);
+    int SetupLocked(const char** reason);
     void CloseLocked();
     sqlite3_stmt* Prepare(Stmt which);
     bool Exec(const char* sql);
