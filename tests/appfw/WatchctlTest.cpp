@@ -60,7 +60,7 @@ TEST_F(AppfwTest, LaunchWithoutAReplyFails) {
     auto r = Watchctl({"launch", kService, "-d", "exit_without_reply=1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "result=failed\n");
-    EXPECT_NE(r.err.find("without replying"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no reply came from test.appfw.service"), std::string::npos) << r.err;
 
     r = Watchctl({"launch", kService, "-d", "no_reply=1", "--timeout", "0.5"});
     EXPECT_EQ(r.status, 1);

@@ -156,8 +156,8 @@ int Run(int argc, char** argv) {
         if (!outcome.done)
             status = watchctl::Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
         else if (!outcome.replied)
-            status = watchctl::Fail("launch: %s ended (or the bus gave up) without replying; "
-                                    "see `watchctl log`",
+            status = watchctl::Fail("launch: no reply came from %s (it ended or let go of the "
+                                    "request, or the bus gave up); see `watchctl log`",
                                     appId.c_str());
     }
     fflush(stdout);
