@@ -130,3 +130,27 @@ TEST(WatchctlLog, BadUsage) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("--priority"), std::string::npos);
 }
+
+namespace {
+// Logs from a static destructor, which runs after dlog's own file-scope objects would be
+// gone if they were ordinary globals.
+struct LogsAtExit {
+    ~LogsAtExit() { __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "released at exit"); }
+};
+} // namespace
+
+TEST(PlatformLog, LoggingDuringProcessExitIsSafe) {
+    TestDevice device(false);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        static LogsAtExit atExit;
+        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "before exit");
+        exit(0); // runs static destructors
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(ReadFile(device.Root() + "/log/watch.log").find("EXIT: released at exit"),
+              std::string::npos);
+}
