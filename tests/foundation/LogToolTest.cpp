@@ -132,11 +132,12 @@ TEST(WatchctlLog, BadUsage) {
 }
 
 namespace {
-// Logs from a static destructor, which runs after dlog's own file-scope objects would be
-// gone if they were ordinary globals.
-struct LogsAtExit {
-    ~LogsAtExit() { __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "released at exit"); }
-};
+bool gLogAtExit = false;
+// Runs after every static destructor of the process, dlog's own included.
+__attribute__((destructor)) void LogAtExit() {
+    if (gLogAtExit)
+        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "released at exit");
+}
 } // namespace
 
 TEST(PlatformLog, LoggingDuringProcessExitIsSafe) {
@@ -144,7 +145,7 @@ TEST(PlatformLog, LoggingDuringProcessExitIsSafe) {
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        static LogsAtExit atExit;
+        gLogAtExit = true;
         __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "before exit");
         exit(0); // runs static destructors
     }
