@@ -49,10 +49,13 @@ char* vconf_get_str(const char* in_key);
 int vconf_unset(const char* in_key);
 
 /* The callback runs on this process's main loop after every change of the key's value
- * made by any process of the device. The same (key, callback) pair registers once. */
+ * made by any process of the device; a removed key arrives as a node of VCONF_TYPE_NONE.
+ * The same (key, callback) pair registers once: registering it again only replaces its
+ * user data. Ignoring a pair that is not registered gives VCONF_ERROR. */
 int vconf_notify_key_changed(const char* in_key, vconf_callback_fn cb, void* user_data);
 int vconf_ignore_key_changed(const char* in_key, vconf_callback_fn cb);
 
+/* The typed accessors give -1 (-1.0, NULL) with errno EINVAL for a node of another type. */
 char* vconf_keynode_get_name(keynode_t* keynode);
 int vconf_keynode_get_type(keynode_t* keynode);
 int vconf_keynode_get_int(keynode_t* keynode);

@@ -245,6 +245,16 @@ bool BackgroundProcess::WaitForOutput(const std::string& text, double timeoutSec
     return true;
 }
 
+bool BackgroundProcess::WaitForError(const std::string& text, double timeoutSeconds) {
+    const double end = MonoNow() + timeoutSeconds;
+    while (mErr.find(text) == std::string::npos) {
+        if (MonoNow() > end || (mOutFd < 0 && mErrFd < 0))
+            return false;
+        Pump(50);
+    }
+    return true;
+}
+
 int BackgroundProcess::Wait(double timeoutSeconds) {
     if (mStatus >= 0 || mPid <= 0)
         return mStatus;

@@ -66,6 +66,8 @@ class BackgroundProcess {
     pid_t Pid() const { return mPid; }
     // Reads output until stdout holds `text` (true) or the time is up (false).
     bool WaitForOutput(const std::string& text, double timeoutSeconds = 5.0);
+    // The same for stderr, where tools announce that they are ready.
+    bool WaitForError(const std::string& text, double timeoutSeconds = 5.0);
     // Sends sig and waits for the end; the exit status as in ProcessResult.
     int Stop(int sig = 15, double timeoutSeconds = 5.0);
     // Waits for the process to end by itself; -1 when it is still running after the time.

@@ -1,0 +1,338 @@
+// vconf: keys and types, change callbacks within and across processes, volatile keys,
+// a damaged database.
+#include "LogCapture.h"
+#include "StoresTestUtil.h"
+#include "vconf.h"
+#include "vconf_store.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+using storestest::EcoreScope;
+using storestest::Seen;
+using storestest::WaitForCalls;
+using watchtest::RunLoopFor;
+using watchtest::TestDevice;
+using watchtest::Watchctl;
+
+namespace {
+
+const char kKey[] = "db/setting/idle_clock_show";
+
+std::vector<Seen> gCalls;
+
+void Record(keynode_t* node, void* data) {
+    Seen seen;
+    seen.key = vconf_keynode_get_name(node);
+    seen.data = data;
+    seen.onMainThread = storestest::OnMainThread();
+    seen.type = vconf_keynode_get_type(node);
+    if (seen.type == VCONF_TYPE_INT)
+        seen.intValue = vconf_keynode_get_int(node);
+    if (seen.type == VCONF_TYPE_BOOL)
+        seen.intValue = vconf_keynode_get_bool(node);
+    if (seen.type == VCONF_TYPE_STRING)
+        seen.text = vconf_keynode_get_str(node);
+    if (seen.type == VCONF_TYPE_DOUBLE)
+        seen.text = std::to_string(vconf_keynode_get_dbl(node));
+    gCalls.push_back(seen);
+}
+
+} // namespace
+
+TEST(Vconf, KeysNeedAPrefixAndValuesKeepTheirType) {
+    TestDevice device(false);
+    for (const char* bad : {"", "db/", "dbx/a", "/db/a", "setting/a", "memory"})
+        EXPECT_EQ(vconf_set_int(bad, 1), VCONF_ERROR_WRONG_PREFIX) << bad;
+    EXPECT_EQ(vconf_set_int(nullptr, 1), VCONF_ERROR_WRONG_PREFIX);
+    EXPECT_EQ(vconf_set_str("db/a\nb", "x"), VCONF_ERROR_WRONG_PREFIX);
+    EXPECT_EQ(vconf_set_str("db/\xff", "x"), VCONF_ERROR_WRONG_PREFIX); // not UTF-8
+    EXPECT_EQ(vconf_get_str("nope/a"), nullptr);
+
+    ASSERT_EQ(vconf_set_int("db/t/int", -3), VCONF_OK);
+    ASSERT_EQ(vconf_set_bool("file/t/bool", 5), VCONF_OK); // any non-zero is true
+    ASSERT_EQ(vconf_set_dbl("memory/t/dbl", 2.5), VCONF_OK);
+    ASSERT_EQ(vconf_set_str("db/t/str", "ko_KR.UTF-8"), VCONF_OK);
+    EXPECT_EQ(vconf_set_str("db/t/str2", nullptr), VCONF_ERROR_WRONG_VALUE);
+    EXPECT_EQ(vconf_set_dbl("db/t/nan", std::nan("")), VCONF_ERROR_WRONG_VALUE);
+
+    int i = 99;
+    EXPECT_EQ(vconf_get_int("db/t/int", &i), VCONF_OK);
+    EXPECT_EQ(i, -3);
+    int b = 99;
+    EXPECT_EQ(vconf_get_bool("file/t/bool", &b), VCONF_OK);
+    EXPECT_EQ(b, 1);
+    double d = 0;
+    EXPECT_EQ(vconf_get_dbl("memory/t/dbl", &d), VCONF_OK);
+    EXPECT_EQ(d, 2.5);
+    char* s = vconf_get_str("db/t/str");
+    ASSERT_NE(s, nullptr);
+    EXPECT_STREQ(s, "ko_KR.UTF-8");
+    free(s); // newly allocated for the caller
+
+    // Missing and mistyped keys are errors that leave the output alone, never a zero.
+    i = 99;
+    EXPECT_EQ(vconf_get_int("db/t/missing", &i), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(i, 99);
+    EXPECT_EQ(vconf_get_int("db/t/str", &i), VCONF_ERROR_WRONG_TYPE);
+    EXPECT_EQ(vconf_get_bool("db/t/int", &b), VCONF_ERROR_WRONG_TYPE);
+    EXPECT_EQ(vconf_get_dbl("db/t/int", &d), VCONF_ERROR_WRONG_TYPE);
+    EXPECT_EQ(vconf_get_str("db/t/int"), nullptr);
+    EXPECT_EQ(i, 99);
+    EXPECT_EQ(vconf_get_int("db/t/int", nullptr), VCONF_ERROR_WRONG_VALUE);
+
+    // A set may change a key's type.
+    ASSERT_EQ(vconf_set_str("db/t/int", "now text"), VCONF_OK);
+    EXPECT_EQ(vconf_get_int("db/t/int", &i), VCONF_ERROR_WRONG_TYPE);
+
+    EXPECT_EQ(vconf_unset("db/t/int"), VCONF_OK);
+    EXPECT_EQ(vconf_unset("db/t/int"), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(vconf_get_int("db/t/int", &i), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(watch::vconf::DatabasePath(), device.Root() + "/settings/vconf.db");
+}
+
+TEST(VconfNotify, OwnWriteIsDeliveredOnceOnTheMainLoop) {
+    TestDevice device;
+    device.Boot(); // with a bus, the signal of the own write must not count twice
+    EcoreScope ecore;
+    storestest::OnMainThread();
+    int tag = 0;
+    gCalls.clear();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, Record, &tag), VCONF_OK);
+    ASSERT_EQ(vconf_set_int(kKey, 1), VCONF_OK);
+    EXPECT_TRUE(gCalls.empty()); // not from inside the write
+    ASSERT_TRUE(WaitForCalls(gCalls, 1));
+    RunLoopFor(0.3);
+    ASSERT_EQ(gCalls.size(), 1u);
+    EXPECT_EQ(gCalls[0].key, kKey);
+    EXPECT_EQ(gCalls[0].data, &tag);
+    EXPECT_TRUE(gCalls[0].onMainThread);
+    EXPECT_EQ(gCalls[0].type, VCONF_TYPE_INT);
+    EXPECT_EQ(gCalls[0].intValue, 1);
+
+    // Each changing write is delivered, in order.
+    ASSERT_EQ(vconf_set_int(kKey, 2), VCONF_OK);
+    ASSERT_EQ(vconf_set_int(kKey, 3), VCONF_OK);
+    ASSERT_TRUE(WaitForCalls(gCalls, 3));
+    RunLoopFor(0.2);
+    EXPECT_EQ(gCalls.size(), 3u);
+    EXPECT_EQ(vconf_ignore_key_changed(kKey, Record), VCONF_OK);
+}
+
+TEST(VconfNotify, AnotherProcessChangeReachesTheCallbackWithKeyAndUserData) {
+    TestDevice device;
+    device.Boot();
+    EcoreScope ecore;
+    storestest::OnMainThread();
+    int tag = 0;
+    gCalls.clear();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, Record, &tag), VCONF_OK);
+    ASSERT_EQ(vconf_notify_key_changed("db/t/text", Record, &tag), VCONF_OK);
+
+    auto r = Watchctl({"vconf", "set", kKey, "0", "--type", "int"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(WaitForCalls(gCalls, 1));
+    EXPECT_EQ(gCalls[0].key, kKey);
+    EXPECT_EQ(gCalls[0].data, &tag);
+    EXPECT_TRUE(gCalls[0].onMainThread);
+    EXPECT_EQ(gCalls[0].intValue, 0);
+
+    // Writing the same value changes nothing, and tells nobody.
+    r = Watchctl({"vconf", "set", kKey, "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Watchctl({"vconf", "set", "db/t/text", "hello world", "--type", "string"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(WaitForCalls(gCalls, 2));
+    RunLoopFor(0.2);
+    ASSERT_EQ(gCalls.size(), 2u);
+    EXPECT_EQ(gCalls[1].key, "db/t/text");
+    EXPECT_EQ(gCalls[1].type, VCONF_TYPE_STRING);
+    EXPECT_EQ(gCalls[1].text, "hello world");
+
+    // Removal reaches the callback as a node without a value, which never reads as 0.
+    r = Watchctl({"vconf", "unset", kKey});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(WaitForCalls(gCalls, 3));
+    EXPECT_EQ(gCalls[2].type, VCONF_TYPE_NONE);
+}
+
+namespace {
+
+struct Reentrant {
+    int a = 0, b = 0, c = 0;
+};
+Reentrant gReentrant;
+
+void CallbackB(keynode_t*, void*) {
+    ++gReentrant.b;
+}
+
+void CallbackA(keynode_t* node, void* data) {
+    ++gReentrant.a;
+    const char* key = vconf_keynode_get_name(node);
+    EXPECT_EQ(vconf_ignore_key_changed(key, CallbackA), VCONF_OK);
+    EXPECT_EQ(vconf_notify_key_changed(key, CallbackB, data), VCONF_OK);
+}
+
+void CallbackC(keynode_t*, void*) {
+    ++gReentrant.c;
+}
+
+} // namespace
+
+TEST(VconfNotify, CallbacksMayRemoveThemselvesAndAddOthersDuringDelivery) {
+    TestDevice device(false); // also without a bus
+    EcoreScope ecore;
+    gReentrant = Reentrant();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, CallbackA, nullptr), VCONF_OK);
+    ASSERT_EQ(vconf_notify_key_changed(kKey, CallbackC, nullptr), VCONF_OK);
+    ASSERT_EQ(vconf_set_int(kKey, 1), VCONF_OK);
+    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gReentrant.c == 1; }));
+    EXPECT_EQ(gReentrant.a, 1);
+    EXPECT_EQ(gReentrant.b, 0); // added during this change: waits for the next
+    ASSERT_EQ(vconf_set_int(kKey, 2), VCONF_OK);
+    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gReentrant.c == 2; }));
+    EXPECT_EQ(gReentrant.a, 1);
+    EXPECT_EQ(gReentrant.b, 1);
+}
+
+TEST(VconfNotify, APairRegistersOnceAndIgnoringEndsIt) {
+    TestDevice device(false);
+    EcoreScope ecore;
+    int first = 0, second = 0;
+    gCalls.clear();
+    EXPECT_EQ(vconf_notify_key_changed(kKey, Record, &first), VCONF_OK);
+    EXPECT_EQ(vconf_notify_key_changed(kKey, Record, &second), VCONF_OK); // newest data
+    EXPECT_EQ(vconf_notify_key_changed(kKey, nullptr, nullptr), VCONF_ERROR_WRONG_VALUE);
+    EXPECT_EQ(vconf_notify_key_changed("bad", Record, nullptr), VCONF_ERROR_WRONG_PREFIX);
+    ASSERT_EQ(vconf_set_int(kKey, 1), VCONF_OK);
+    ASSERT_TRUE(WaitForCalls(gCalls, 1));
+    RunLoopFor(0.1);
+    ASSERT_EQ(gCalls.size(), 1u);
+    EXPECT_EQ(gCalls[0].data, &second);
+
+    EXPECT_EQ(vconf_ignore_key_changed(kKey, Record), VCONF_OK);
+    EXPECT_EQ(vconf_ignore_key_changed(kKey, Record), VCONF_ERROR);
+    ASSERT_EQ(vconf_set_int(kKey, 2), VCONF_OK);
+    RunLoopFor(0.2);
+    EXPECT_EQ(gCalls.size(), 1u);
+}
+
+TEST(VconfNotify, WithoutABusChangesStayInTheProcessAndOneLineSaysSo) {
+    TestDevice device(false);
+    EcoreScope ecore;
+    watchtest::LogCapture log;
+    gCalls.clear();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, Record, nullptr), VCONF_OK);
+    for (int v = 1; v <= 3; ++v)
+        ASSERT_EQ(vconf_set_int(kKey, v), VCONF_OK);
+    ASSERT_TRUE(WaitForCalls(gCalls, 3));
+    EXPECT_EQ(gCalls[2].intValue, 3);
+    int lines = 0;
+    for (const std::string& m : log.Messages("WATCH-SETTINGS"))
+        lines += m.find("reach only the callbacks of this process") != std::string::npos;
+    EXPECT_EQ(lines, 1) << log.Dump();
+}
+
+TEST(VconfNotify, KeynodeAccessorsRefuseOtherTypes) {
+    EXPECT_EQ(vconf_keynode_get_name(nullptr), nullptr);
+    EXPECT_EQ(vconf_keynode_get_type(nullptr), VCONF_TYPE_NONE);
+    errno = 0;
+    EXPECT_EQ(vconf_keynode_get_int(nullptr), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(vconf_keynode_get_str(nullptr), nullptr);
+
+    TestDevice device(false);
+    EcoreScope ecore;
+    gCalls.clear();
+    static std::vector<int> asInt, asBool;
+    asInt.clear();
+    asBool.clear();
+    auto probe = [](keynode_t* node, void*) {
+        asInt.push_back(vconf_keynode_get_int(node));
+        asBool.push_back(vconf_keynode_get_bool(node));
+    };
+    ASSERT_EQ(vconf_notify_key_changed("db/t/b", probe, nullptr), VCONF_OK);
+    ASSERT_EQ(vconf_set_bool("db/t/b", 1), VCONF_OK);
+    ASSERT_TRUE(watchtest::RunLoopUntil([] { return asInt.size() == 1; }));
+    EXPECT_EQ(asInt[0], -1); // a bool is not an int
+    EXPECT_EQ(asBool[0], 1);
+}
+
+TEST(VconfBoot, MemoryKeysAreEmptiedAtEveryBootOnly) {
+    TestDevice device;
+    ASSERT_EQ(vconf_set_int("memory/system/timechanged", 1), VCONF_OK);
+    ASSERT_EQ(vconf_set_int("db/setting/kept", 1), VCONF_OK);
+    device.Boot();
+    int v = 0;
+    EXPECT_EQ(vconf_get_int("memory/system/timechanged", &v), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(vconf_get_int("db/setting/kept", &v), VCONF_OK);
+
+    // Booting a running device is no new boot.
+    ASSERT_EQ(vconf_set_int("memory/system/timechanged", 2), VCONF_OK);
+    auto again = Watchctl({"boot"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(vconf_get_int("memory/system/timechanged", &v), VCONF_OK);
+
+    device.Shutdown();
+    device.Boot();
+    EXPECT_EQ(vconf_get_int("memory/system/timechanged", &v), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(vconf_get_int("db/setting/kept", &v), VCONF_OK);
+}
+
+TEST(VconfStore, ADamagedDatabaseGivesAnErrorAndOneLineUntilReset) {
+    TestDevice device(false);
+    auto r = Watchctl({"vconf", "set", "db/a", "1", "--type", "int"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    storestest::Corrupt(watch::vconf::DatabasePath());
+
+    watchtest::LogCapture log;
+    int v = 0;
+    EXPECT_EQ(vconf_get_int("db/a", &v), VCONF_ERROR_FILE);
+    ASSERT_EQ(log.Messages("VCONF").size(), 1u) << log.Dump();
+    EXPECT_NE(log.Messages("VCONF")[0].find("watchctl vconf reset"), std::string::npos);
+    EXPECT_EQ(vconf_set_int("db/a", 2), VCONF_ERROR_FILE);
+    EXPECT_EQ(vconf_get_str("db/a"), nullptr);
+
+    r = Watchctl({"vconf", "get", "db/a"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not a database"), std::string::npos) << r.err;
+    r = Watchctl({"vconf", "reset"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(vconf_get_int("db/a", &v), VCONF_ERROR_NO_KEY);
+    EXPECT_EQ(vconf_set_int("db/a", 3), VCONF_OK);
+    EXPECT_EQ(vconf_get_int("db/a", &v), VCONF_OK);
+    EXPECT_EQ(v, 3);
+}
+
+// A forked child writes without the parent's bus connection, which stays intact.
+TEST(VconfNotify, AForkedWriterLeavesTheParentsConnectionAlone) {
+    TestDevice device;
+    device.Boot();
+    EcoreScope ecore;
+    gCalls.clear();
+    ASSERT_EQ(vconf_notify_key_changed(kKey, Record, nullptr), VCONF_OK);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(vconf_set_int(kKey, 7) == VCONF_OK ? 0 : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int v = 0;
+    EXPECT_EQ(vconf_get_int(kKey, &v), VCONF_OK);
+    EXPECT_EQ(v, 7);
+    EXPECT_NE(watchtest::ReadFile(device.Root() + "/log/watch.log").find("forked process"),
+              std::string::npos);
+
+    auto r = Watchctl({"vconf", "set", kKey, "8"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(
+        watchtest::RunLoopUntil([] { return !gCalls.empty() && gCalls.back().intValue == 8; }));
+}

@@ -1,0 +1,173 @@
+// `watchctl vconf`, `watchctl pref` and `watchctl lang` as a shell user meets them.
+#include "StoresTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+using watchtest::BackgroundProcess;
+using watchtest::ProcessResult;
+using watchtest::TestDevice;
+using watchtest::Watchctl;
+
+namespace {
+
+const char kKey[] = "db/setting/idle_clock_show";
+const char kPackage[] = "com.korvane.clock-dalvexa";
+const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
+
+std::vector<std::string> WatchArgs(std::vector<std::string> args) {
+    args.insert(args.begin(), WATCHCTL_PATH);
+    return args;
+}
+
+} // namespace
+
+TEST(WatchctlVconf, GetSetUnsetAndList) {
+    TestDevice device(false);
+    EXPECT_EQ(Watchctl({"vconf", "set", kKey, "1", "--type", "int"}).status, 0);
+    ProcessResult r = Watchctl({"vconf", "get", kKey});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(Watchctl({"vconf", "set", kKey, "-5"}).status, 0); // the key keeps its type
+    EXPECT_EQ(Watchctl({"vconf", "get", kKey, "--type=int"}).out, "-5\n");
+    EXPECT_EQ(Watchctl({"vconf", "set", "--type", "bool", "db/b", "on"}).status, 0);
+    EXPECT_EQ(Watchctl({"vconf", "set", "db/d", "0.25", "-t", "double"}).status, 0);
+    EXPECT_EQ(Watchctl({"vconf", "set", "db/s", "two\nlines", "--type", "string"}).status, 0);
+    EXPECT_EQ(Watchctl({"vconf", "get", "db/b"}).out, "true\n");
+    EXPECT_EQ(Watchctl({"vconf", "get", "db/s"}).out, "two\nlines\n"); // raw for get
+
+    r = Watchctl({"vconf", "list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "db/b\tbool\ttrue\n"
+                     "db/d\tdouble\t0.25\n"
+                     "db/s\tstring\ttwo\\nlines\n"
+                     "db/setting/idle_clock_show\tint\t-5\n");
+    EXPECT_EQ(Watchctl({"vconf", "list", "db/setting/"}).out,
+              "db/setting/idle_clock_show\tint\t-5\n");
+    EXPECT_EQ(Watchctl({"vconf", "list", "--type", "bool"}).out, "db/b\tbool\ttrue\n");
+
+    EXPECT_EQ(Watchctl({"vconf", "unset", kKey}).status, 0);
+    r = Watchctl({"vconf", "get", kKey});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("no such key"), std::string::npos) << r.err;
+    EXPECT_EQ(Watchctl({"vconf", "unset", kKey}).status, 1);
+    r = Watchctl({"vconf", "get", "db/s", "--type", "int"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is of type string, not int"), std::string::npos) << r.err;
+}
+
+TEST(WatchctlVconf, UsageErrorsExitTwoWithAReason) {
+    TestDevice device(false);
+    struct {
+        std::vector<std::string> args;
+        const char* reason;
+    } cases[] = {
+        {{"vconf"}, "no action"},
+        {{"vconf", "fetch", kKey}, "unknown action"},
+        {{"vconf", "get"}, "get takes one KEY"},
+        {{"vconf", "get", "setting/x"}, "not a key"},
+        {{"vconf", "set", "db/new", "1"}, "give its --type"},
+        {{"vconf", "set", "db/new", "abc", "--type", "int"}, "not an int"},
+        {{"vconf", "set", "db/new", "99999999999", "--type", "int"}, "not an int"},
+        {{"vconf", "set", "db/new", "maybe", "--type", "bool"}, "not a bool"},
+        {{"vconf", "set", "db/new", "nan", "--type", "double"}, "not a double"},
+        {{"vconf", "set", "db/new", "1", "--type", "long"}, "unknown type"},
+        {{"vconf", "set", "db/new", "1", "--type"}, "needs a type"},
+        {{"vconf", "list", "--verbose"}, "unknown option"},
+        {{"vconf", "reset", "now"}, "no arguments"},
+        {{"pref"}, "no PACKAGE"},
+        {{"pref", "../etc", "list"}, "not a package id"},
+        {{"lang", "Korean please"}, "not a locale"},
+    };
+    for (const auto& c : cases) {
+        ProcessResult r = Watchctl(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.back();
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Watchctl({"vconf", "get", "db/new"}).status, 1); // nothing was written
+
+    for (const char* command : {"vconf", "pref", "lang"}) {
+        ProcessResult help = Watchctl({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind("Usage: watchctl ", 0), 0u) << help.out;
+    }
+    ProcessResult missing = Watchctl({"pref", "com.example.absent", "list"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("not installed"), std::string::npos) << missing.err;
+}
+
+// What a developer does by hand: watch in one shell, set in another.
+TEST(WatchctlVconf, WatchPrintsEachChangeOfAnotherProcessAsItComes) {
+    TestDevice device;
+    device.Boot();
+    BackgroundProcess watcher(WatchArgs({"vconf", "watch", kKey}));
+    ASSERT_TRUE(watcher.WaitForError("watching " + std::string(kKey))) << watcher.Err();
+
+    ASSERT_EQ(Watchctl({"vconf", "set", kKey, "0", "--type", "int"}).status, 0);
+    EXPECT_TRUE(watcher.WaitForOutput("db/setting/idle_clock_show\tint\t0\n", 1.0))
+        << watcher.Out() << watcher.Err();
+    ASSERT_EQ(Watchctl({"vconf", "set", kKey, "0"}).status, 0);                    // no change
+    ASSERT_EQ(Watchctl({"vconf", "set", "db/other", "1", "-t", "int"}).status, 0); // other key
+    ASSERT_EQ(Watchctl({"vconf", "set", kKey, "1"}).status, 0);
+    ASSERT_EQ(Watchctl({"vconf", "unset", kKey}).status, 0);
+    EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tunset\n"));
+    EXPECT_EQ(watcher.Stop(SIGTERM), 0);
+    EXPECT_EQ(watcher.Out(), "db/setting/idle_clock_show\tint\t0\n"
+                             "db/setting/idle_clock_show\tint\t1\n"
+                             "db/setting/idle_clock_show\tunset\n");
+}
+
+TEST(WatchctlVconf, WatchNeedsABootedDeviceAndEndsWithIt) {
+    TestDevice device;
+    ProcessResult r = Watchctl({"vconf", "watch", kKey});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("watchctl boot"), std::string::npos) << r.err;
+
+    device.Boot();
+    BackgroundProcess watcher(WatchArgs({"vconf", "watch"}));
+    ASSERT_TRUE(watcher.WaitForError("watching every key")) << watcher.Err();
+    ASSERT_EQ(Watchctl({"vconf", "set", "memory/x", "a b", "--type", "string"}).status, 0);
+    EXPECT_TRUE(watcher.WaitForOutput("memory/x\tstring\ta b\n"));
+    device.Shutdown();
+    EXPECT_EQ(watcher.Wait(5.0), 1);
+    EXPECT_NE(watcher.Err().find("device bus went away"), std::string::npos) << watcher.Err();
+}
+
+TEST(WatchctlPref, APackagesPreferencesFromTheShell) {
+    TestDevice device;
+    device.Boot();
+    ASSERT_EQ(Watchctl({"pref", kPackage, "set", kBandKey, "2", "--type", "int"}).status, 0);
+    EXPECT_EQ(Watchctl({"pref", kPackage, "get", kBandKey}).out, "2\n");
+    EXPECT_EQ(Watchctl({"pref", kPackage, "list"}).out, std::string(kBandKey) + "\tint\t2\n");
+
+    BackgroundProcess watcher(WatchArgs({"pref", kPackage, "watch", kBandKey}));
+    ASSERT_TRUE(watcher.WaitForError("watching")) << watcher.Err();
+    ASSERT_EQ(Watchctl({"pref", kPackage, "set", kBandKey, "4"}).status, 0);
+    EXPECT_TRUE(watcher.WaitForOutput(std::string(kBandKey) + "\tint\t4\n", 1.0))
+        << watcher.Out() << watcher.Err();
+    EXPECT_EQ(watcher.Stop(SIGINT), 0);
+
+    ProcessResult r = Watchctl({"pref", kPackage, "reset"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "reset " + device.PackagePath("data/.preference.db") + "\n");
+    EXPECT_EQ(Watchctl({"pref", kPackage, "list"}).out, "");
+}
+
+TEST(WatchctlLang, SetsAndPrintsTheLanguage) {
+    TestDevice device(false);
+    ProcessResult r = Watchctl({"lang"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Watchctl({"lang", "ko_KR.UTF-8"}).status, 0);
+    EXPECT_EQ(Watchctl({"vconf", "get", "db/menu_widget/language", "--type", "string"}).out,
+              "ko_KR.UTF-8\n");
+    EXPECT_EQ(Watchctl({"lang"}).out, "ko_KR.UTF-8\n");
+    for (const char* good : {"en", "en_US", "sr_RS@latin", "zh_CN.GB18030"})
+        EXPECT_EQ(Watchctl({"lang", good}).status, 0) << good;
+    for (const char* bad : {"e", "en_", "en_US.", "en-US", "en_US.UTF-8@", "../x", ""})
+        EXPECT_EQ(Watchctl({"lang", bad}).status, 2) << bad;
+    EXPECT_EQ(Watchctl({"lang"}).out, "zh_CN.GB18030\n");
+    EXPECT_EQ(Watchctl({"lang", "a", "b"}).status, 2);
+}
