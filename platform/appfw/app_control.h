@@ -1,4 +1,9 @@
-/* Application control: launch requests between applications, and their replies. */
+/* Application control: launch requests between applications, and their replies.
+ *
+ * Every call refuses a NULL or destroyed handle with APP_CONTROL_ERROR_INVALID_PARAMETER and
+ * one log line. Texts must be valid UTF-8. A request holds at most 1024 extras and 64 KiB of
+ * text in all (operation, uri, keys, values); a key at most 1024 bytes
+ * (APP_CONTROL_ERROR_KEY_REJECTED). A field that was never set reads as NULL. */
 #ifndef WATCH_APP_CONTROL_H
 #define WATCH_APP_CONTROL_H
 
@@ -40,7 +45,9 @@ typedef enum {
 #define APP_CONTROL_OPERATION_VIEW APP_CONTROL_OPERATION_PREFIX "view"
 #define APP_CONTROL_OPERATION_SETTINGS APP_CONTROL_OPERATION_PREFIX "settings"
 
-/* The reply (and the request it answers) are valid only during the call. */
+/* The reply (and the request it answers) are valid only during the call. reply is NULL when
+ * no reply came (the callee ended or let go of the request without answering, the bus gave
+ * up, the answer was malformed); result is then APP_CONTROL_RESULT_FAILED. */
 typedef void (*app_control_reply_cb)(app_control_h request, app_control_h reply,
                                      app_control_result_e result, void* user_data);
 /* Return false to stop the iteration. */
@@ -68,12 +75,21 @@ int app_control_get_extra_data(app_control_h app_control, const char* key, char*
 int app_control_foreach_extra_data(app_control_h app_control, app_control_extra_data_cb callback,
                                    void* user_data);
 
-/* Sends the request over the device bus. 0 when sent; the handle may be destroyed right
- * after. The reply callback (optional) runs later on the main loop, with a failure result
- * when the callee ends, or the bus gives up, before answering. */
+/* Sends the request over the device bus, starting the application when it does not run.
+ * 0 when sent; the handle may be destroyed right after. The reply callback (optional) runs
+ * later on the main loop, however late the answer comes, with a failure result when the
+ * callee ends, or the bus gives up, before answering. Errors (each with one log line):
+ * APP_CONTROL_ERROR_APP_NOT_FOUND (no application id, or not installed),
+ * APP_CONTROL_ERROR_LAUNCH_FAILED (no device bus: the callback never runs). Needs a running
+ * Ecore main loop for the reply. */
 int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb callback,
                                     void* user_data);
-/* Answers a request that this application received (or its clone). Once per request. */
+/* Answers a request that this application received, from the handle given to app_control
+ * (during the call) or from a clone of it (at any time later). Only the reply's extra data
+ * travel. Once per request: a second answer, an answer to a request that expects none, or to
+ * a request made in this process is APP_CONTROL_ERROR_INVALID_PARAMETER and one log line.
+ * When the handle and all its clones are destroyed without an answer, the caller gets a
+ * failure at once. */
 int app_control_reply_to_launch_request(app_control_h reply, app_control_h request,
                                         app_control_result_e result);
 

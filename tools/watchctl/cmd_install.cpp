@@ -1,5 +1,6 @@
 // watchctl install: copies a staged package into the device root.
 #include "watchctl.h"
+#include "watch_appfw.h"
 #include "watch_device.h"
 
 #include <cstdio>
@@ -79,6 +80,10 @@ int Run(int argc, char** argv) {
     if (ec)
         return watchctl::Fail("install: cannot write %s: %s", (pkgDir / "manifest.xml").c_str(),
                               ec.message().c_str());
+
+    // The bus starts an installed application on the first request to it.
+    if (!watch::appfw::WriteActivationFiles(&error))
+        return watchctl::Fail("install: %s", error.c_str());
 
     printf("installed %s %s into %s\n", package.id.c_str(), package.version.c_str(),
            pkgDir.c_str());

@@ -1,0 +1,34 @@
+// The windows of a ui application as the framework sees them: whether the application
+// shows something (and so may be in front), and input and pictures for its front window.
+#pragma once
+
+#include <string>
+
+namespace watch {
+namespace appfw {
+namespace windows {
+
+// Called after a window change that may bring the application forward (shown, raised,
+// activated, de-iconified: raised = true) or send it back (hidden, lowered, iconified,
+// withdrawn: raised = false).
+using ChangeCallback = void (*)(bool raised);
+
+// Watches every window the application makes from now on (Elementary must be up).
+void Start(ChangeCallback callback);
+void Stop();
+
+// Some window is shown, not iconified or withdrawn, and the application was not lowered.
+bool WantFront();
+// Lowered by elm_win_lower or a pause request; cleared when a window is raised again.
+void SetLowered(bool lowered);
+
+// Real events on the front window's canvas; false with a reason when there is no window.
+bool FeedRotary(bool clockwise, unsigned notches, std::string* error);
+bool FeedKey(const std::string& key, std::string* error);
+bool FeedTap(int x, int y, std::string* error);
+// Writes the front window's current frame as a PNG file.
+bool Screenshot(const std::string& path, int* width, int* height, std::string* error);
+
+} // namespace windows
+} // namespace appfw
+} // namespace watch

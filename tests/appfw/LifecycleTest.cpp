@@ -1,0 +1,113 @@
+// The lifecycle of one application: the order of its calls, how it ends, how it starts
+// without a request or without a bus.
+#include "AppfwFixture.h"
+#include "LoopUtil.h"
+
+#include <signal.h>
+
+using namespace appfwtest;
+using watchtest::BackgroundProcess;
+
+TEST_F(AppfwTest, SigtermAndSigintRunTerminateAndExitCleanly) {
+    Prepare();
+    struct {
+        const char* program;
+        int signal;
+        const char* order;
+    } cases[] = {
+        {"appfw-test-ui", SIGTERM, "create app_control resume pause terminate"},
+        {"appfw-test-ui2", SIGINT, "create app_control resume pause terminate"},
+        {"appfw-test-service", SIGTERM, "create app_control terminate"},
+    };
+    for (const auto& c : cases) {
+        BackgroundProcess app({ProgramPath(c.program)});
+        ASSERT_TRUE(WaitForLog("APPFW-TEST", "app_control", app.Pid())) << c.program;
+        // Started by hand: an empty request that expects no reply.
+        const auto lines = AppLines(app.Pid());
+        EXPECT_NE(lines.at(1).find("reply=no"), std::string::npos) << lines.at(1);
+        EXPECT_NE(lines.at(1).find("extras="), std::string::npos);
+        EXPECT_EQ(app.Stop(c.signal), 0) << c.program << app.Err();
+        EXPECT_EQ(Join(Lifecycle(AppLines(app.Pid()))), c.order) << c.program;
+        EXPECT_EQ(CountLog("APPFW-TEST", "main returns 0", app.Pid()), 1);
+    }
+}
+
+TEST_F(AppfwTest, SigtermToAnActivatedApplicationRunsTerminate) {
+    Prepare();
+    auto reply = Launch(kUi, {});
+    const int pid = std::stoi(reply->extras.at("pid"));
+    kill(pid, SIGTERM);
+    ASSERT_TRUE(WaitForExit(pid));
+    EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control resume pause terminate");
+    EXPECT_EQ(CountLog("WATCH-APPFW", "SIGTERM: the application ends", pid), 1);
+}
+
+TEST_F(AppfwTest, CreateAnsweringFalseEndsTheApplication) {
+    Prepare();
+    BackgroundProcess app({ProgramPath("appfw-test-ui")}, {"APPFW_TEST_CREATE=false"});
+    EXPECT_EQ(app.Wait(10), 1);
+    EXPECT_EQ(Join(Lifecycle(AppLines(app.Pid()))), "create");
+    EXPECT_EQ(CountLog("WATCH-APPFW", "create answered false", app.Pid()), 1);
+    // It never became reachable: a request starts a fresh instance.
+    auto reply = Launch(kUi, {});
+    EXPECT_TRUE(reply->hasReply);
+}
+
+TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
+    Prepare(false);
+    BackgroundProcess app({ProgramPath("appfw-test-ui")},
+                          {"APPFW_TEST_SEND_TO=test.appfw.service"});
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", app.Pid()));
+    EXPECT_EQ(
+        CountLog("APPFW-TEST",
+                 "send to test.appfw.service: " + std::to_string(APP_CONTROL_ERROR_LAUNCH_FAILED),
+                 app.Pid()),
+        1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "no device bus", app.Pid()), 1);
+    EXPECT_EQ(app.Stop(SIGTERM), 0);
+    EXPECT_EQ(Join(Lifecycle(AppLines(app.Pid()))), "create app_control resume pause terminate");
+}
+
+TEST_F(AppfwTest, ActivatedProgramThatCannotConnectExits) {
+    Prepare(false);
+    BackgroundProcess app(
+        {ProgramPath("appfw-test-service")},
+        {"DBUS_STARTER_ADDRESS=unix:path=/nonexistent", "DBUS_STARTER_BUS_TYPE=session"});
+    EXPECT_EQ(app.Wait(10), 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "cannot connect to it: exiting", app.Pid()), 1);
+    EXPECT_TRUE(AppLines(app.Pid()).size() <= 1u); // no create
+}
+
+TEST_F(AppfwTest, ASecondInstanceStartedByHandEnds) {
+    Prepare();
+    auto reply = Launch(kService, {});
+    BackgroundProcess second({ProgramPath("appfw-test-service")});
+    EXPECT_EQ(second.Wait(10), 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "is already running", second.Pid()), 1);
+    EXPECT_TRUE(Alive(std::stoi(reply->extras.at("pid"))));
+}
+
+TEST_F(AppfwTest, WithoutDisplayOrEngineTheBufferEngineIsUsed) {
+    Prepare();
+    // Neither ELM_DISPLAY nor a display: the framework picks the buffer engine itself.
+    BackgroundProcess app(
+        {ProgramPath("appfw-test-ui")},
+        {"ELM_DISPLAY=", "ELM_ENGINE=", "ELM_ACCEL=", "DISPLAY=", "WAYLAND_DISPLAY="});
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", app.Pid()));
+    const std::string shot = mDevice->Root() + "/headless.png";
+    auto r = watchtest::Watchctl({"screenshot", shot});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, shot + " 360x360\n");
+    EXPECT_EQ(app.Stop(SIGTERM), 0);
+}
+
+TEST_F(AppfwTest, DeviceShutdownEndsItsApplications) {
+    Prepare();
+    const int ui = std::stoi(Launch(kUi, {})->extras.at("pid"));
+    const int service = std::stoi(Launch(kService, {})->extras.at("pid"));
+    mDevice->Shutdown();
+    EXPECT_TRUE(WaitForExit(ui));
+    EXPECT_TRUE(WaitForExit(service));
+    EXPECT_EQ(Join(Lifecycle(AppLines(ui))), "create app_control resume pause terminate");
+    EXPECT_EQ(Join(Lifecycle(AppLines(service))), "create app_control terminate");
+}

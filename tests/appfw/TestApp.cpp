@@ -1,0 +1,296 @@
+// An application for the framework's tests, built as a ui application and (with
+// APPFW_TEST_SERVICE) as a service application. It logs each lifecycle call with the tag
+// "APPFW-TEST" and does what the extras of its launch requests ask:
+//   reply_after_ms=N     answer N ms later (from a clone); default: answer at once
+//   no_reply             keep a clone, never answer
+//   drop                 keep nothing, answer nothing
+//   reply_twice          answer, then answer again (logs the second result)
+//   reply_result=failed|canceled
+//   exit_without_reply   keep a clone, call ui_app_exit without answering
+//   exit_after_ms=N      ui_app_exit N ms later
+//   lower_after_ms=N     elm_win_lower N ms later;  hide_after_ms / show_after_ms likewise
+//   send_to=APPID        send a request to APPID first; answer when its reply comes
+// The answer carries every extra of the request plus "pid". With the environment variable
+// APPFW_TEST_CREATE=false, create answers false; with APPFW_TEST_SEND_TO=APPID, create
+// sends a request to APPID and logs the result of the send.
+#ifdef APPFW_TEST_SERVICE
+#include <Ecore.h>
+#else
+#include <Elementary.h>
+#endif
+
+#include "app.h"
+#include "dlog.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kTag = "APPFW-TEST";
+
+#define LOG(...) __dlog_print(LOG_ID_APPS, DLOG_INFO, kTag, __VA_ARGS__)
+
+struct TestApp {
+#ifndef APPFW_TEST_SERVICE
+    Evas_Object* win = nullptr;
+#endif
+    std::vector<app_control_h> kept; // clones, destroyed when the framework has ended
+};
+
+TestApp gApp;
+
+void Quit() {
+#ifdef APPFW_TEST_SERVICE
+    service_app_exit();
+#else
+    ui_app_exit();
+#endif
+}
+
+std::string Extra(app_control_h request, const char* key) {
+    char* value = nullptr;
+    std::string out;
+    if (app_control_get_extra_data(request, key, &value) == APP_CONTROL_ERROR_NONE && value) {
+        out = value;
+        free(value);
+    }
+    return out;
+}
+
+bool CollectExtra(app_control_h request, const char* key, void* data) {
+    auto* extras = static_cast<std::vector<std::pair<std::string, std::string>>*>(data);
+    extras->emplace_back(key, Extra(request, key));
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> Extras(app_control_h request) {
+    std::vector<std::pair<std::string, std::string>> extras;
+    app_control_foreach_extra_data(request, CollectExtra, &extras);
+    return extras;
+}
+
+int Reply(app_control_h request, const std::vector<std::pair<std::string, std::string>>& more) {
+    app_control_h reply = nullptr;
+    app_control_create(&reply);
+    for (const auto& extra : Extras(request))
+        app_control_add_extra_data(reply, extra.first.c_str(), extra.second.c_str());
+    for (const auto& extra : more)
+        app_control_add_extra_data(reply, extra.first.c_str(), extra.second.c_str());
+    app_control_add_extra_data(reply, "pid", std::to_string(getpid()).c_str());
+    const std::string wanted = Extra(request, "reply_result");
+    const app_control_result_e result = wanted == "failed"     ? APP_CONTROL_RESULT_FAILED
+                                        : wanted == "canceled" ? APP_CONTROL_RESULT_CANCELED
+                                                               : APP_CONTROL_RESULT_SUCCEEDED;
+    const int rc = app_control_reply_to_launch_request(reply, request, result);
+    app_control_destroy(reply);
+    LOG("reply: %d", rc);
+    return rc;
+}
+
+app_control_h Keep(app_control_h request) {
+    app_control_h clone = nullptr;
+    if (app_control_clone(&clone, request) != APP_CONTROL_ERROR_NONE)
+        return nullptr;
+    gApp.kept.push_back(clone);
+    return clone;
+}
+
+double Millis(const std::string& text) {
+    return atof(text.c_str()) / 1000.0;
+}
+
+void After(const std::string& ms, Ecore_Task_Cb task, void* data) {
+    if (!ms.empty())
+        ecore_timer_add(Millis(ms), task, data);
+}
+
+Eina_Bool ReplyLater(void* data) {
+    Reply(static_cast<app_control_h>(data), {});
+    return ECORE_CALLBACK_CANCEL;
+}
+
+Eina_Bool ExitLater(void*) {
+    LOG("exit");
+    Quit();
+    return ECORE_CALLBACK_CANCEL;
+}
+
+void OnNestedReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
+    app_control_h original = static_cast<app_control_h>(data);
+    const std::string pid = reply ? Extra(reply, "pid") : std::string();
+    LOG("nested reply: result=%d reply=%s pid=%s", static_cast<int>(result), reply ? "yes" : "no",
+        pid.c_str());
+    Reply(original,
+          {{"nested_result", std::to_string(static_cast<int>(result))}, {"nested_pid", pid}});
+}
+
+int SendTo(const std::string& appId, app_control_reply_cb callback, void* data) {
+    app_control_h request = nullptr;
+    app_control_create(&request);
+    app_control_set_app_id(request, appId.c_str());
+    app_control_add_extra_data(request, "from", "test app");
+    const int rc = app_control_send_launch_request(request, callback, data);
+    // The request travels on its own.
+    app_control_destroy(request);
+    LOG("send to %s: %d", appId.c_str(), rc);
+    return rc;
+}
+
+#ifndef APPFW_TEST_SERVICE
+Eina_Bool LowerLater(void*) {
+    LOG("lower");
+    elm_win_lower(gApp.win);
+    return ECORE_CALLBACK_CANCEL;
+}
+
+Eina_Bool HideLater(void*) {
+    LOG("hide");
+    evas_object_hide(gApp.win);
+    return ECORE_CALLBACK_CANCEL;
+}
+
+Eina_Bool ShowLater(void*) {
+    LOG("show");
+    evas_object_show(gApp.win);
+    return ECORE_CALLBACK_CANCEL;
+}
+
+void OnWheel(void*, Evas*, Evas_Object*, void* info) {
+    LOG("wheel %d", static_cast<Evas_Event_Mouse_Wheel*>(info)->z);
+}
+
+void OnDown(void*, Evas*, Evas_Object*, void* info) {
+    auto* ev = static_cast<Evas_Event_Mouse_Down*>(info);
+    LOG("down %d %d", ev->canvas.x, ev->canvas.y);
+}
+
+void OnUp(void*, Evas*, Evas_Object*, void* info) {
+    auto* ev = static_cast<Evas_Event_Mouse_Up*>(info);
+    LOG("up %d %d", ev->canvas.x, ev->canvas.y);
+}
+
+Eina_Bool OnKey(void*, Evas_Object*, Evas_Object*, Evas_Callback_Type type, void* info) {
+    if (type == EVAS_CALLBACK_KEY_DOWN)
+        LOG("key %s", static_cast<Evas_Event_Key_Down*>(info)->key);
+    return EINA_FALSE;
+}
+
+// Two halves of known colours, for the screenshot test.
+Evas_Object* Half(Evas_Object* win, int x, int r, int g, int b) {
+    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(win));
+    evas_object_color_set(rect, r, g, b, 255);
+    evas_object_move(rect, x, 0);
+    evas_object_resize(rect, 180, 360);
+    evas_object_show(rect);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
+    return rect;
+}
+#endif
+
+bool Create(void*) {
+    LOG("create");
+    const char* create = getenv("APPFW_TEST_CREATE");
+    if (create && strcmp(create, "false") == 0)
+        return false;
+#ifndef APPFW_TEST_SERVICE
+    gApp.win = elm_win_add(nullptr, "appfw-test", ELM_WIN_BASIC);
+    evas_object_resize(gApp.win, 360, 360);
+    Half(gApp.win, 0, 255, 0, 0);
+    Half(gApp.win, 180, 0, 0, 255);
+    elm_object_event_callback_add(gApp.win, OnKey, nullptr);
+    evas_object_show(gApp.win);
+#endif
+    const char* sendTo = getenv("APPFW_TEST_SEND_TO");
+    if (sendTo && *sendTo)
+        SendTo(sendTo, OnNestedReply, nullptr);
+    return true;
+}
+
+void AppControl(app_control_h request, void*) {
+    char* operation = nullptr;
+    char* caller = nullptr;
+    bool replyRequested = false;
+    app_control_get_operation(request, &operation);
+    app_control_get_caller(request, &caller);
+    app_control_is_reply_requested(request, &replyRequested);
+    std::string extras;
+    for (const auto& extra : Extras(request))
+        extras += (extras.empty() ? "" : ",") + extra.first + "=" + extra.second.substr(0, 40);
+    LOG("app_control op=%s caller=%s reply=%s extras=%s", operation ? operation : "(none)",
+        caller ? caller : "(none)", replyRequested ? "yes" : "no", extras.c_str());
+    free(operation);
+    free(caller);
+
+#ifndef APPFW_TEST_SERVICE
+    After(Extra(request, "lower_after_ms"), LowerLater, nullptr);
+    After(Extra(request, "hide_after_ms"), HideLater, nullptr);
+    After(Extra(request, "show_after_ms"), ShowLater, nullptr);
+#endif
+    After(Extra(request, "exit_after_ms"), ExitLater, nullptr);
+
+    if (!Extra(request, "exit_without_reply").empty()) {
+        Keep(request);
+        LOG("exit");
+        Quit();
+    } else if (!Extra(request, "drop").empty()) {
+        LOG("dropped");
+    } else if (!Extra(request, "no_reply").empty()) {
+        Keep(request);
+    } else if (!Extra(request, "send_to").empty()) {
+        app_control_h clone = Keep(request);
+        if (SendTo(Extra(request, "send_to"), OnNestedReply, clone) != APP_CONTROL_ERROR_NONE)
+            Reply(clone, {{"nested_result", "not sent"}});
+    } else if (!Extra(request, "reply_after_ms").empty()) {
+        After(Extra(request, "reply_after_ms"), ReplyLater, Keep(request));
+    } else if (replyRequested) {
+        Reply(request, {});
+        if (!Extra(request, "reply_twice").empty())
+            LOG("second reply: %d", Reply(request, {}));
+    }
+}
+
+void Terminate(void*) {
+    LOG("terminate");
+}
+
+#ifndef APPFW_TEST_SERVICE
+void Pause(void*) {
+    LOG("pause");
+}
+
+void Resume(void*) {
+    LOG("resume");
+}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef APPFW_TEST_SERVICE
+    service_app_lifecycle_callback_s callbacks = {};
+#else
+    ui_app_lifecycle_callback_s callbacks = {};
+    callbacks.pause = Pause;
+    callbacks.resume = Resume;
+#endif
+    callbacks.create = Create;
+    callbacks.terminate = Terminate;
+    callbacks.app_control = AppControl;
+#ifdef APPFW_TEST_SERVICE
+    const int status = service_app_main(argc, argv, &callbacks, nullptr);
+#else
+    const int status = ui_app_main(argc, argv, &callbacks, nullptr);
+#endif
+    LOG("main returns %d", status);
+    // Unanswered clones were failed by the framework when it ended.
+    for (app_control_h clone : gApp.kept)
+        app_control_destroy(clone);
+    return status == 0 ? 0 : 1;
+}
