@@ -86,7 +86,7 @@ bool FaceApp::Create() {
 void FaceApp::AppControl(app_control_h request) {
     char* caller = nullptr;
     app_control_get_caller(request, &caller);
-    LOGI("brought to the front by %s", caller ? caller : "a launch by hand");
+    LOGI("brought to the front by %s", caller ? caller : "the system (no calling application)");
     free(caller);
     bool replyWanted = false;
     if (app_control_is_reply_requested(request, &replyWanted) == APP_CONTROL_ERROR_NONE &&
