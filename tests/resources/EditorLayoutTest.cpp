@@ -1,0 +1,309 @@
+// The editor's compiled layouts: every group and part the editor uses exists, each
+// signal it sends has a program that visibly reacts, and the overlay reports taps.
+#include "LoopUtil.h"
+#include "ResourceTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using restest::ElmSession;
+using restest::WaitForPartState;
+
+namespace {
+
+const std::map<std::string, std::vector<std::string>> kPartsByGroup = {
+    {"MainViewLayout",
+     {"part_scroller", "part_title", "controller", "part_button_bottom", "tutorial.page"}},
+    {"PageLayout", {"part_page", "part_page_event_off", "part_edit_select"}},
+    {"Page", {"elm.icon"}},
+    {"EditSelectLayout", {}},
+    {"TutorialLayout", {"content.layout.swallow"}},
+    {"TutorialContentLayout", {"guide.text"}},
+};
+
+// A layout of the editor's file filling a 360 x 360 screen, as the editor builds it.
+struct Screen {
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* Layout(const char* group) {
+        Evas_Object* ly = elm_layout_add(win);
+        if (!elm_layout_file_set(ly, restest::EditorEdjPath().c_str(), group)) {
+            evas_object_del(ly);
+            return nullptr;
+        }
+        evas_object_size_hint_weight_set(ly, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+        elm_win_resize_object_add(win, ly);
+        evas_object_show(ly);
+        return ly;
+    }
+    Evas_Object* Rect() {
+        Evas_Object* r = evas_object_rectangle_add(evas_object_evas_get(win));
+        evas_object_color_set(r, 255, 255, 255, 255);
+        return r;
+    }
+    ~Screen() { evas_object_del(win); }
+};
+
+Eina_Rectangle PartGeometry(Evas_Object* edje, const char* part) {
+    Eina_Rectangle r = {0, 0, 0, 0};
+    edje_object_calc_force(edje);
+    edje_object_part_geometry_get(edje, part, &r.x, &r.y, &r.w, &r.h);
+    return r;
+}
+
+Eina_Rectangle ObjectGeometry(Evas_Object* obj) {
+    Eina_Rectangle r = {0, 0, 0, 0};
+    evas_object_geometry_get(obj, &r.x, &r.y, &r.w, &r.h);
+    return r;
+}
+
+// True when the whole rectangle lies on the round 360 x 360 screen.
+bool InsideRoundScreen(const Eina_Rectangle& r) {
+    const double corners[4][2] = {{double(r.x), double(r.y)},
+                                  {double(r.x + r.w), double(r.y)},
+                                  {double(r.x), double(r.y + r.h)},
+                                  {double(r.x + r.w), double(r.y + r.h)}};
+    for (const auto& c : corners) {
+        if (std::hypot(c[0] - 180.0, c[1] - 180.0) > 180.0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(EditorLayout, FileHoldsEveryGroupTheEditorLoads) {
+    ElmSession elm(false);
+    Eina_List* groups = edje_file_collection_list(restest::EditorEdjPath().c_str());
+    ASSERT_NE(groups, nullptr) << restest::EditorEdjPath();
+    std::set<std::string> found;
+    Eina_List* l;
+    void* name;
+    EINA_LIST_FOREACH(groups, l, name) found.insert(static_cast<const char*>(name));
+    edje_file_collection_list_free(groups);
+    for (const auto& entry : kPartsByGroup)
+        EXPECT_TRUE(found.count(entry.first)) << entry.first;
+}
+
+TEST(EditorLayout, EveryPartTheEditorUsesExists) {
+    ElmSession elm(false);
+    Screen screen;
+    for (const auto& entry : kPartsByGroup) {
+        Evas_Object* ly = screen.Layout(entry.first.c_str());
+        ASSERT_NE(ly, nullptr) << entry.first;
+        Evas_Object* edje = elm_layout_edje_get(ly);
+        for (const std::string& part : entry.second)
+            EXPECT_TRUE(edje_object_part_exists(edje, part.c_str())) << entry.first << ":" << part;
+        EXPECT_FALSE(edje_object_part_exists(edje, "no.such.part"));
+        evas_object_del(ly);
+    }
+}
+
+TEST(EditorLayout, TextPartsTakeTextAndSwallowsTakeObjects) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* main = screen.Layout("MainViewLayout");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(elm_layout_text_set(main, "part_title", "Colour"));
+    EXPECT_STREQ(elm_layout_text_get(main, "part_title"), "Colour");
+    for (const char* part : {"part_scroller", "controller", "part_button_bottom", "tutorial.page"})
+        EXPECT_TRUE(elm_layout_content_set(main, part, screen.Rect())) << part;
+
+    Evas_Object* content = screen.Layout("TutorialContentLayout");
+    ASSERT_NE(content, nullptr);
+    EXPECT_TRUE(elm_layout_text_set(content, "guide.text", "Tap the screen<br>to change"));
+    // A textblock keeps markup: more than one line fits.
+    Evas_Object* tb = const_cast<Evas_Object*>(
+        edje_object_part_object_get(elm_layout_edje_get(content), "guide.text"));
+    ASSERT_NE(tb, nullptr);
+    EXPECT_STREQ(evas_object_type_get(tb), "textblock");
+}
+
+TEST(EditorLayout, PreviewSlotIs270PixelsCentredOnThePage) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* page = screen.Layout("Page");
+    ASSERT_NE(page, nullptr);
+    // Packed in the scroller's box, every page is one screen high.
+    Evas_Coord minW = 0, minH = 0;
+    edje_object_size_min_restricted_calc(elm_layout_edje_get(page), &minW, &minH, 0, 0);
+    EXPECT_EQ(minW, 360);
+    EXPECT_EQ(minH, 360);
+    Evas_Object* icon = screen.Rect();
+    ASSERT_TRUE(elm_layout_content_set(page, "elm.icon", icon));
+    restest::Grab(screen.win);
+    Eina_Rectangle g = ObjectGeometry(icon);
+    EXPECT_EQ(g.x, 45);
+    EXPECT_EQ(g.y, 45);
+    EXPECT_EQ(g.w, 270);
+    EXPECT_EQ(g.h, 270);
+}
+
+TEST(EditorLayout, TitleIndexAndButtonStayOnTheRoundScreen) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* main = screen.Layout("MainViewLayout");
+    ASSERT_NE(main, nullptr);
+    Evas_Object* edje = elm_layout_edje_get(main);
+    edje_object_signal_emit(edje, "button,show", "*");
+    ASSERT_TRUE(WaitForPartState(edje, "part_button_bottom", "visible"));
+
+    Eina_Rectangle title = PartGeometry(edje, "part_title");
+    EXPECT_TRUE(InsideRoundScreen(title))
+        << title.x << "," << title.y << " " << title.w << "x" << title.h;
+    EXPECT_LT(title.y + title.h, 45) << "the title runs into the preview";
+    EXPECT_GE(title.w, 120);
+
+    Eina_Rectangle index = PartGeometry(edje, "controller");
+    EXPECT_TRUE(InsideRoundScreen(index));
+    EXPECT_LT(index.x + index.w, 45) << "the index runs into the preview";
+
+    // The button spans the bottom cap: the whole width, flush with the bottom edge.
+    Eina_Rectangle button = PartGeometry(edje, "part_button_bottom");
+    EXPECT_EQ(button.x, 0);
+    EXPECT_EQ(button.w, 360);
+    EXPECT_EQ(button.y + button.h, 360);
+    EXPECT_GE(button.h, 60);
+}
+
+TEST(EditorLayout, OkButtonIsHiddenUntilButtonShow) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* main = screen.Layout("MainViewLayout");
+    ASSERT_NE(main, nullptr);
+    Evas_Object* button = screen.Rect();
+    ASSERT_TRUE(elm_layout_content_set(main, "part_button_bottom", button));
+    Evas_Object* edje = elm_layout_edje_get(main);
+    restest::Grab(screen.win);
+    EXPECT_FALSE(evas_object_visible_get(button));
+
+    // The editor sends it with the source "*".
+    edje_object_signal_emit(edje, "button,show", "*");
+    ASSERT_TRUE(WaitForPartState(edje, "part_button_bottom", "visible"));
+    restest::Grab(screen.win);
+    EXPECT_TRUE(evas_object_visible_get(button));
+    EXPECT_EQ(ObjectGeometry(button).y, 360 - ObjectGeometry(button).h);
+}
+
+TEST(EditorLayout, TutorialSignalsShowAndHideTheOverlay) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* main = screen.Layout("MainViewLayout");
+    ASSERT_NE(main, nullptr);
+    Evas_Object* overlay = screen.Rect();
+    ASSERT_TRUE(elm_layout_content_set(main, "tutorial.page", overlay));
+    Evas_Object* edje = elm_layout_edje_get(main);
+
+    edje_object_signal_emit(edje, "tutorial,layout,hide", "*");
+    ASSERT_TRUE(WaitForPartState(edje, "tutorial.page", "default"));
+    restest::Grab(screen.win);
+    EXPECT_FALSE(evas_object_visible_get(overlay));
+
+    edje_object_signal_emit(edje, "tutorial,layout,show", "*");
+    ASSERT_TRUE(WaitForPartState(edje, "tutorial.page", "visible"));
+    ASSERT_TRUE(WaitForPartState(edje, "tutorial_clip", "visible"));
+    restest::Grab(screen.win);
+    EXPECT_TRUE(evas_object_visible_get(overlay));
+    EXPECT_EQ(ObjectGeometry(overlay).w, 360);
+    EXPECT_EQ(ObjectGeometry(overlay).h, 360);
+
+    edje_object_signal_emit(edje, "tutorial,layout,hide", "*");
+    ASSERT_TRUE(WaitForPartState(edje, "tutorial.page", "default"));
+    restest::Grab(screen.win);
+    EXPECT_FALSE(evas_object_visible_get(overlay));
+}
+
+TEST(EditorLayout, LabelBackgroundFollowsItsSignals) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* main = screen.Layout("MainViewLayout");
+    ASSERT_NE(main, nullptr);
+    Evas_Object* edje = elm_layout_edje_get(main);
+    EXPECT_STREQ(edje_object_part_state_get(edje, "label_bg", nullptr), "default");
+    // Sent through the layout with an empty source.
+    elm_layout_signal_emit(main, "show,label,bg", "");
+    EXPECT_TRUE(WaitForPartState(edje, "label_bg", "visible"));
+    elm_layout_signal_emit(main, "hide,label,bg", "");
+    EXPECT_TRUE(WaitForPartState(edje, "label_bg", "default"));
+}
+
+TEST(EditorLayout, HideEditSelectHidesTheSelectionFrame) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* page = screen.Layout("PageLayout");
+    ASSERT_NE(page, nullptr);
+    Evas_Object* frame = elm_layout_add(screen.win);
+    ASSERT_TRUE(elm_layout_file_set(frame, restest::EditorEdjPath().c_str(), "EditSelectLayout"));
+    evas_object_show(frame);
+    ASSERT_TRUE(elm_layout_content_set(page, "part_edit_select", frame));
+    restest::Grab(screen.win);
+    EXPECT_TRUE(evas_object_visible_get(frame));
+
+    elm_layout_signal_emit(page, "hide,edit,select", "");
+    Evas_Object* edje = elm_layout_edje_get(page);
+    ASSERT_TRUE(WaitForPartState(edje, "part_edit_select", "hidden"));
+    restest::Grab(screen.win);
+    EXPECT_FALSE(evas_object_visible_get(frame));
+}
+
+TEST(EditorLayout, FocusAnimationRunsOnceAndSettles) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* frame = screen.Layout("EditSelectLayout");
+    ASSERT_NE(frame, nullptr);
+    Evas_Object* edje = elm_layout_edje_get(frame);
+    restest::Grab(screen.win);
+    Eina_Rectangle settled = PartGeometry(edje, "focus_ring");
+
+    elm_layout_signal_emit(frame, "focus,anim,start", "");
+    edje_object_message_signal_process(edje);
+    // The ring starts wide, shrinks onto the preview, then the glow runs out once.
+    EXPECT_STREQ(edje_object_part_state_get(edje, "focus_ring", nullptr), "focus_start");
+    EXPECT_TRUE(WaitForPartState(edje, "focus_glow", "glow_start")) << "the glow never ran";
+    EXPECT_TRUE(WaitForPartState(edje, "focus_glow", "default"));
+    EXPECT_STREQ(edje_object_part_state_get(edje, "focus_ring", nullptr), "default");
+    Eina_Rectangle ring = PartGeometry(edje, "focus_ring");
+    EXPECT_EQ(ring.w, settled.w);
+    EXPECT_EQ(ring.x, settled.x);
+    // The frame surrounds the 270 px preview, centred on the screen.
+    EXPECT_GT(ring.w, 270);
+    EXPECT_EQ(ring.x + ring.w / 2, 180);
+}
+
+namespace {
+
+void CountSignal(void* data, Evas_Object*, const char*, const char*) {
+    ++*static_cast<int*>(data);
+}
+
+} // namespace
+
+TEST(EditorLayout, TapAnywhereOnTheTutorialEmitsTutorialClicked) {
+    ElmSession elm(false);
+    Screen screen;
+    Evas_Object* overlay = screen.Layout("TutorialLayout");
+    ASSERT_NE(overlay, nullptr);
+    Evas_Object* content = elm_layout_add(screen.win);
+    ASSERT_TRUE(
+        elm_layout_file_set(content, restest::EditorEdjPath().c_str(), "TutorialContentLayout"));
+    elm_layout_text_set(content, "guide.text", "Tap the screen");
+    ASSERT_TRUE(elm_layout_content_set(overlay, "content.layout.swallow", content));
+
+    int clicks = 0;
+    Evas_Object* edje = elm_layout_edje_get(overlay);
+    edje_object_signal_callback_add(edje, "tutorial,clicked", "*", CountSignal, &clicks);
+    restest::Grab(screen.win);
+
+    // On the guide text, then near the rim.
+    restest::Click(screen.win, 180, 150);
+    edje_object_message_signal_process(edje);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicks == 1; }, 2.0)) << clicks;
+    restest::Click(screen.win, 60, 300);
+    edje_object_message_signal_process(edje);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicks == 2; }, 2.0)) << clicks;
+    edje_object_signal_callback_del_full(edje, "tutorial,clicked", "*", CountSignal, &clicks);
+}

@@ -1,0 +1,109 @@
+// The five preview images: PNGs of 360 x 360 drawn from one template, each in its band's
+// colours, the same colours the generated palette header gives programs.
+#include "ResourceTestUtil.h"
+#include "dalvexa_palette.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+using restest::Picture;
+
+namespace {
+
+const char* const kBandNames[DALVEXA_BAND_COUNT] = {"blue", "white", "orange", "purple", "mint"};
+
+std::string PreviewPath(int band) {
+    return restest::StagePath(std::string("shared/res/pelmiro_vantelric_") + kBandNames[band] +
+                              "_preview.png");
+}
+
+// Width and height from the PNG signature and IHDR chunk; false when it is not a PNG.
+bool PngSize(const std::string& path, int* w, int* h) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[24] = {};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head))
+        return false;
+    static const unsigned char sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (memcmp(head, sig, 8) != 0 || memcmp(head + 12, "IHDR", 4) != 0)
+        return false;
+    *w = (head[16] << 24) | (head[17] << 16) | (head[18] << 8) | head[19];
+    *h = (head[20] << 24) | (head[21] << 16) | (head[22] << 8) | head[23];
+    return true;
+}
+
+// The most frequent opaque colour, as 0xRRGGBB.
+uint32_t DominantColour(const Picture& pic) {
+    std::map<uint32_t, int> counts;
+    for (uint32_t c : pic.px) {
+        if (restest::Alpha(c) == 255)
+            ++counts[c & 0xffffff];
+    }
+    uint32_t best = 0;
+    int most = -1;
+    for (const auto& [colour, n] : counts) {
+        if (n > most) {
+            most = n;
+            best = colour;
+        }
+    }
+    return best;
+}
+
+int CountNear(const Picture& pic, uint32_t rgb, int tolerance) {
+    int n = 0;
+    for (uint32_t c : pic.px)
+        n += restest::Alpha(c) == 255 && restest::ColourDistance(c, rgb) <= tolerance;
+    return n;
+}
+
+} // namespace
+
+TEST(PreviewImages, HeaderNamesTheStagedImageOfEachBand) {
+    for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
+        const dalvexa_band_colors* c = dalvexa_band_get(band);
+        ASSERT_NE(c, nullptr) << band;
+        EXPECT_STREQ(c->name, kBandNames[band]);
+        EXPECT_EQ(restest::StagePath(std::string("shared/res/") + c->preview), PreviewPath(band));
+        EXPECT_TRUE(std::filesystem::is_regular_file(PreviewPath(band))) << PreviewPath(band);
+    }
+    EXPECT_EQ(dalvexa_band_get(-1), nullptr);
+    EXPECT_EQ(dalvexa_band_get(DALVEXA_BAND_COUNT), nullptr);
+}
+
+TEST(PreviewImages, AreRoundFacesOf360PixelsInTheirBandsColours) {
+    restest::ElmSession elm(false);
+    std::set<uint32_t> dominants;
+    for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
+        SCOPED_TRACE(kBandNames[band]);
+        const dalvexa_band_colors* colours = dalvexa_band_get(band);
+        ASSERT_NE(colours, nullptr);
+        int w = 0, h = 0;
+        ASSERT_TRUE(PngSize(PreviewPath(band), &w, &h)) << PreviewPath(band);
+        EXPECT_EQ(w, 360);
+        EXPECT_EQ(h, 360);
+
+        Picture pic = restest::LoadImage(PreviewPath(band));
+        ASSERT_EQ(pic.w, 360);
+        ASSERT_EQ(pic.h, 360);
+        // Round: the corners are see-through, the centre line is opaque.
+        EXPECT_EQ(restest::Alpha(pic.At(2, 2)), 0);
+        EXPECT_EQ(restest::Alpha(pic.At(357, 357)), 0);
+        EXPECT_EQ(restest::Alpha(pic.At(180, 4)), 255);
+
+        // The dial covers most of the face and is exactly the band's colour...
+        uint32_t dominant = DominantColour(pic);
+        EXPECT_EQ(dominant, colours->dial)
+            << std::hex << "dominant 0x" << dominant << ", palette 0x" << colours->dial;
+        EXPECT_GT(CountNear(pic, colours->dial, 0), 360 * 360 / 2);
+        dominants.insert(dominant);
+        // ...and the indices, hands and name are drawn in its ink and accent colours.
+        EXPECT_GT(CountNear(pic, colours->ink, 2), 2000);
+        EXPECT_GT(CountNear(pic, colours->accent, 2), 500);
+    }
+    EXPECT_EQ(dominants.size(), size_t(DALVEXA_BAND_COUNT)) << "two bands look alike";
+}

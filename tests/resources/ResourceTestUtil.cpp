@@ -1,0 +1,213 @@
+#include "ResourceTestUtil.h"
+
+#include "LoopUtil.h"
+#include "watch_theme.h"
+
+#include <Ecore_Evas.h>
+#include <Efreet.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace restest {
+
+std::string StagePath(const std::string& relative) {
+    return std::string(WATCH_PACKAGE_STAGE) + "/" + relative;
+}
+
+std::string EditorEdjPath() {
+    return StagePath("res/edje/ClockEditor.edj");
+}
+
+ElmSession::ElmSession(bool applyTheme) {
+    // No system bus modules and no efreetd: nothing outside the test takes part.
+    ecore_app_no_system_modules();
+    efreet_cache_disable();
+    elm_init(0, nullptr);
+    if (applyTheme)
+        themeResult = watch_theme_apply();
+}
+
+ElmSession::~ElmSession() {
+    elm_shutdown();
+}
+
+int ColourDistance(uint32_t a, uint32_t rgb) {
+    int d = std::abs(Red(a) - Red(rgb));
+    d = std::max(d, std::abs(Green(a) - Green(rgb)));
+    return std::max(d, std::abs(Blue(a) - Blue(rgb)));
+}
+
+Evas_Object* MakeScreen() {
+    Evas_Object* win = elm_win_add(nullptr, "resource-test", ELM_WIN_BASIC);
+    Evas_Object* bg = evas_object_rectangle_add(evas_object_evas_get(win));
+    evas_object_color_set(bg, 0, 0, 0, 255);
+    evas_object_size_hint_weight_set(bg, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(win, bg);
+    evas_object_show(bg);
+    evas_object_resize(win, 360, 360);
+    evas_object_show(win);
+    return win;
+}
+
+namespace {
+
+Picture FromPremultiplied(const uint32_t* data, int w, int h, int stride) {
+    Picture pic;
+    pic.w = w;
+    pic.h = h;
+    pic.px.resize(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = data[size_t(y) * size_t(stride) + size_t(x)];
+            int a = Alpha(c);
+            int r = Red(c), g = Green(c), b = Blue(c);
+            if (a > 0 && a < 255) {
+                r = std::min(255, r * 255 / a);
+                g = std::min(255, g * 255 / a);
+                b = std::min(255, b * 255 / a);
+            }
+            pic.px[size_t(y) * size_t(w) + size_t(x)] =
+                (uint32_t(a) << 24) | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+        }
+    }
+    return pic;
+}
+
+} // namespace
+
+Picture Grab(Evas_Object* win) {
+    Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(win));
+    // Pending edje messages and smart calculations first, so the frame is current.
+    for (int i = 0; i < 3; ++i)
+        ecore_main_loop_iterate();
+    edje_message_signal_process();
+    ecore_evas_manual_render(ee);
+    int w = 0, h = 0;
+    ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
+    const uint32_t* data = static_cast<const uint32_t*>(ecore_evas_buffer_pixels_get(ee));
+    if (!data || w <= 0 || h <= 0)
+        return Picture();
+    return FromPremultiplied(data, w, h, w);
+}
+
+bool SavePng(const Picture& pic, const std::string& path) {
+    if (pic.Empty())
+        return false;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
+    if (!ee)
+        return false;
+    Evas_Object* img = evas_object_image_add(ecore_evas_get(ee));
+    evas_object_image_colorspace_set(img, EVAS_COLORSPACE_ARGB8888);
+    evas_object_image_alpha_set(img, EINA_TRUE);
+    evas_object_image_size_set(img, pic.w, pic.h);
+    // Evas keeps premultiplied pixels.
+    std::vector<uint32_t> pre(pic.px.size());
+    for (size_t i = 0; i < pic.px.size(); ++i) {
+        uint32_t c = pic.px[i];
+        int a = Alpha(c);
+        pre[i] = (uint32_t(a) << 24) | (uint32_t(Red(c) * a / 255) << 16) |
+                 (uint32_t(Green(c) * a / 255) << 8) | uint32_t(Blue(c) * a / 255);
+    }
+    evas_object_image_data_copy_set(img, pre.data());
+    bool ok = evas_object_image_save(img, path.c_str(), nullptr, "compress=6");
+    evas_object_del(img);
+    ecore_evas_free(ee);
+    return ok;
+}
+
+Picture Screenshot(Evas_Object* win, const std::string& name) {
+    Picture pic = Grab(win);
+    SavePng(pic, std::string(WATCH_SCREENS_DIR) + "/" + name + ".png");
+    return pic;
+}
+
+Picture LoadImage(const std::string& path) {
+    Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
+    if (!ee)
+        return Picture();
+    Evas_Object* img = evas_object_image_add(ecore_evas_get(ee));
+    evas_object_image_file_set(img, path.c_str(), nullptr);
+    Picture pic;
+    if (evas_object_image_load_error_get(img) == EVAS_LOAD_ERROR_NONE) {
+        int w = 0, h = 0;
+        evas_object_image_size_get(img, &w, &h);
+        int stride = evas_object_image_stride_get(img) / 4;
+        const uint32_t* data =
+            static_cast<const uint32_t*>(evas_object_image_data_get(img, EINA_FALSE));
+        if (data && w > 0 && h > 0)
+            pic = FromPremultiplied(data, w, h, stride);
+    }
+    evas_object_del(img);
+    ecore_evas_free(ee);
+    return pic;
+}
+
+bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, double timeout) {
+    return watchtest::RunLoopUntil(
+        [&] {
+            edje_object_message_signal_process(edje);
+            double value = 0;
+            const char* now = edje_object_part_state_get(edje, part, &value);
+            return now && strcmp(now, state) == 0;
+        },
+        timeout);
+}
+
+namespace {
+
+Evas_Object* FindIn(Evas_Object* obj, const char* group) {
+    const char* type = evas_object_type_get(obj);
+    if (type && strcmp(type, "edje") == 0) {
+        const char* g = nullptr;
+        edje_object_file_get(obj, nullptr, &g);
+        if (g && strcmp(g, group) == 0)
+            return obj;
+    }
+    // Only smart objects have members; the basic objects would log an error.
+    static const char* const kBasic[] = {"rectangle", "image", "text",    "textblock",
+                                         "textgrid",  "line",  "polygon", "vectors"};
+    for (const char* basic : kBasic) {
+        if (type && strcmp(type, basic) == 0)
+            return nullptr;
+    }
+    Eina_List* members = evas_object_smart_members_get(obj);
+    Evas_Object* found = nullptr;
+    void* member;
+    EINA_LIST_FREE(members, member) {
+        if (!found)
+            found = FindIn(static_cast<Evas_Object*>(member), group);
+    }
+    return found;
+}
+
+} // namespace
+
+Evas_Object* FindEdje(Evas_Object* win, const char* group) {
+    Evas* e = evas_object_evas_get(win);
+    for (Evas_Object* o = evas_object_bottom_get(e); o; o = evas_object_above_get(o)) {
+        if (Evas_Object* found = FindIn(o, group))
+            return found;
+    }
+    return nullptr;
+}
+
+bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout) {
+    const std::string group = std::string("elm/notify/center/popup/") + style;
+    Evas_Object* notify = nullptr;
+    if (!watchtest::RunLoopUntil([&] { return (notify = FindEdje(win, group.c_str())); }, timeout))
+        return false;
+    return WaitForPartState(notify, "clip", "visible", timeout);
+}
+
+void Click(Evas_Object* win, int x, int y) {
+    Evas* e = evas_object_evas_get(win);
+    static unsigned int timestamp = 1000;
+    evas_event_feed_mouse_move(e, x, y, timestamp++, nullptr);
+    evas_event_feed_mouse_down(e, 1, EVAS_BUTTON_NONE, timestamp++, nullptr);
+    evas_event_feed_mouse_up(e, 1, EVAS_BUTTON_NONE, timestamp++, nullptr);
+    ecore_main_loop_iterate();
+}
+
+} // namespace restest

@@ -1,0 +1,75 @@
+// Helpers for the resource tests: a headless Elementary session, a 360 x 360 window,
+// pixels and screenshots of it, PNG reading through Evas, and where the resources are.
+#pragma once
+
+#include <Elementary.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace restest {
+
+// The staged package's files.
+std::string StagePath(const std::string& relative);
+std::string EditorEdjPath(); // res/edje/ClockEditor.edj in the stage
+
+// Elementary with the buffer engine for one test; the platform theme is applied unless
+// told otherwise.
+class ElmSession {
+  public:
+    explicit ElmSession(bool applyTheme = true);
+    ~ElmSession();
+    int themeResult = -1;
+};
+
+// An ARGB picture: pixels are 0xAARRGGBB, not premultiplied.
+struct Picture {
+    int w = 0;
+    int h = 0;
+    std::vector<uint32_t> px;
+    uint32_t At(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+    bool Empty() const { return px.empty(); }
+};
+
+inline int Red(uint32_t c) {
+    return int((c >> 16) & 0xff);
+}
+inline int Green(uint32_t c) {
+    return int((c >> 8) & 0xff);
+}
+inline int Blue(uint32_t c) {
+    return int(c & 0xff);
+}
+inline int Alpha(uint32_t c) {
+    return int(c >> 24);
+}
+// The largest of the three colour channel differences; alpha is not compared.
+int ColourDistance(uint32_t a, uint32_t rgb);
+
+// A shown 360 x 360 window with a black background, like the device's screen.
+Evas_Object* MakeScreen();
+
+// Renders the window's canvas and returns what it shows.
+Picture Grab(Evas_Object* win);
+// Writes the picture as a PNG; false when Evas cannot save it.
+bool SavePng(const Picture& pic, const std::string& path);
+// Grabs and writes WATCH_SCREENS_DIR/<name>.png for people to look at.
+Picture Screenshot(Evas_Object* win, const std::string& name);
+// Reads a PNG (or any image Evas loads).
+Picture LoadImage(const std::string& path);
+
+// Runs the main loop until an edje part reaches a state (the end of its transition).
+bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, double timeout = 3.0);
+
+// The edje object on the window's canvas that shows `group` (widgets' inner objects
+// included); null when there is none.
+Evas_Object* FindEdje(Evas_Object* win, const char* group);
+
+// Runs the main loop until a popup's notify (of its style, centred) has faded in.
+bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout = 3.0);
+
+// A mouse click at (x, y) on the window's canvas.
+void Click(Evas_Object* win, int x, int y);
+
+} // namespace restest

@@ -1,0 +1,294 @@
+// The editor's screens as the device shows them, built from the staged resources with
+// the platform theme, written to build/tests/resources/screens/*.png for people to look
+// at, and checked pixel by pixel where it matters.
+#include "LoopUtil.h"
+#include "ResourceTestUtil.h"
+#include "dalvexa_palette.h"
+
+#include <gtest/gtest.h>
+
+#include <libintl.h>
+#include <locale.h>
+
+#include <string>
+
+using restest::ElmSession;
+using restest::Picture;
+
+namespace {
+
+const char* const kDomain = "clock-dalvexa";
+
+// The catalogues of the stage in the given language, as the shell sets them up.
+void UseLanguage(const char* language) {
+    bindtextdomain(kDomain, restest::StagePath("res/locale").c_str());
+    elm_language_set(language);
+}
+
+const char* Text(const char* id) {
+    return dgettext(kDomain, id);
+}
+
+Evas_Object* EditorLayout(Evas_Object* parent, const char* group) {
+    Evas_Object* ly = elm_layout_add(parent);
+    if (!elm_layout_file_set(ly, restest::EditorEdjPath().c_str(), group))
+        return nullptr;
+    evas_object_size_hint_weight_set(ly, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    evas_object_size_hint_align_set(ly, EVAS_HINT_FILL, EVAS_HINT_FILL);
+    evas_object_show(ly);
+    return ly;
+}
+
+// The editor screen in its interactive state, showing the page of `band`.
+struct EditorScreen {
+    Evas_Object* win = nullptr;
+    Evas_Object* main = nullptr;
+    Evas_Object* pageLayout = nullptr;
+    Evas_Object* scroller = nullptr;
+    Evas_Object* button = nullptr;
+    Evas_Object* frame = nullptr;
+
+    explicit EditorScreen(int band) {
+        win = restest::MakeScreen();
+        Evas_Object* nf = elm_naviframe_add(win);
+        evas_object_size_hint_weight_set(nf, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+        elm_win_resize_object_add(win, nf);
+        evas_object_show(nf);
+
+        main = EditorLayout(nf, "MainViewLayout");
+        pageLayout = EditorLayout(main, "PageLayout");
+        if (!main || !pageLayout)
+            return;
+        scroller = elm_scroller_add(pageLayout);
+        elm_scroller_page_size_set(scroller, 0, 360);
+        elm_object_scroll_lock_x_set(scroller, EINA_TRUE);
+        elm_scroller_policy_set(scroller, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_OFF);
+        evas_object_show(scroller);
+        Evas_Object* box = elm_box_add(scroller);
+        evas_object_show(box);
+        elm_object_content_set(scroller, box);
+        for (int b = 0; b < DALVEXA_BAND_COUNT; ++b) {
+            Evas_Object* page = EditorLayout(pageLayout, "Page");
+            Evas_Object* image = elm_image_add(page);
+            elm_image_file_set(
+                image,
+                restest::StagePath(std::string("shared/res/") + dalvexa_band_get(b)->preview)
+                    .c_str(),
+                nullptr);
+            evas_object_show(image);
+            elm_layout_content_set(page, "elm.icon", image);
+            elm_box_pack_end(box, page);
+        }
+        elm_layout_content_set(pageLayout, "part_page", scroller);
+        elm_layout_content_set(main, "part_scroller", pageLayout);
+        elm_naviframe_item_push(nf, nullptr, nullptr, nullptr, main, "empty");
+
+        elm_layout_text_set(main, "part_title", Text("WDS_CLOCK_MBODY_COLOR"));
+        Evas_Object* index = elm_index_add(main);
+        elm_object_style_set(index, "thumbnail");
+        elm_index_horizontal_set(index, EINA_TRUE);
+        elm_index_autohide_disabled_set(index, EINA_TRUE);
+        elm_layout_content_set(main, "controller", index);
+        elm_index_item_selected_set(elm_index_item_append(index, nullptr, nullptr, nullptr),
+                                    EINA_TRUE);
+        elm_index_level_go(index, 0);
+
+        Evas_Object* blocker = evas_object_rectangle_add(evas_object_evas_get(pageLayout));
+        evas_object_size_hint_min_set(blocker, 360, 360);
+        evas_object_color_set(blocker, 0, 0, 0, 0);
+        elm_layout_content_set(pageLayout, "part_page_event_off", blocker);
+        frame = EditorLayout(pageLayout, "EditSelectLayout");
+        elm_layout_signal_emit(frame, "focus,anim,start", "");
+        elm_layout_content_set(pageLayout, "part_edit_select", frame);
+
+        button = elm_button_add(main);
+        elm_object_style_set(button, "bottom");
+        elm_object_text_set(button, Text("WDS_ST_BUTTON_OK_ABB"));
+        evas_object_show(button);
+        elm_layout_content_set(main, "part_button_bottom", button);
+        edje_object_signal_emit(elm_layout_edje_get(main), "button,show", "*");
+        elm_layout_signal_emit(main, "show,label,bg", "");
+
+        restest::Grab(win);
+        elm_scroller_page_show(scroller, 0, band);
+    }
+    // Waits for the button's slide, the title shade and the frame's focus animation: the
+    // ring settles on the preview, then its glow runs out.
+    bool Settled() {
+        Evas_Object* edje = elm_layout_edje_get(main);
+        Evas_Object* ring = elm_layout_edje_get(frame);
+        return restest::WaitForPartState(edje, "part_button_bottom", "visible") &&
+               restest::WaitForPartState(edje, "label_bg", "visible") &&
+               restest::WaitForPartState(ring, "focus_ring", "default") &&
+               restest::WaitForPartState(ring, "focus_glow", "default");
+    }
+    ~EditorScreen() { evas_object_del(win); }
+};
+
+// The picture of a region of the screen.
+std::vector<uint32_t> Region(const Picture& pic, int x0, int y0, int w, int h) {
+    std::vector<uint32_t> out;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+            out.push_back(pic.At(x, y) & 0xffffff);
+    return out;
+}
+
+int BrightPixels(const Picture& pic, int x0, int y0, int w, int h) {
+    int n = 0;
+    for (uint32_t c : Region(pic, x0, y0, w, h))
+        n += restest::Red(c) > 200 && restest::Green(c) > 200 && restest::Blue(c) > 200;
+    return n;
+}
+
+} // namespace
+
+TEST(Screens, MainScreenShowsThePagesTitleFrameIndexAndOkButton) {
+    ElmSession elm;
+    ASSERT_EQ(elm.themeResult, 0);
+    UseLanguage("en_US.UTF-8");
+    EditorScreen screen(2);
+    ASSERT_NE(screen.main, nullptr);
+    ASSERT_TRUE(screen.Settled());
+    Picture pic = restest::Screenshot(screen.win, "main-orange-en");
+    ASSERT_FALSE(pic.Empty());
+
+    // The orange page is the one shown: its dial, left of the centre, scaled to 270 px.
+    uint32_t dial = dalvexa_band_get(2)->dial;
+    EXPECT_LE(restest::ColourDistance(pic.At(135, 195), dial), 6) << std::hex << pic.At(135, 195);
+    // The OK button fills the bottom cap in its default colour, with its text.
+    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), 0x266EEB), 2);
+    EXPECT_GT(BrightPixels(pic, 140, 290, 80, 40), 30) << "no text on the OK button";
+    // The title at the top.
+    EXPECT_GT(BrightPixels(pic, 112, 14, 136, 26), 30) << "no title";
+    // The selection frame, bluish, on the left of the preview.
+    uint32_t ring = pic.At(41, 180);
+    EXPECT_GT(restest::Blue(ring), 150) << std::hex << ring;
+    EXPECT_GT(restest::Blue(ring), restest::Red(ring) + 60) << std::hex << ring;
+    // The index's one dot on the left edge.
+    EXPECT_GT(BrightPixels(pic, 6, 170, 28, 20), 20) << "no index dot";
+
+    // Another page, in Korean.
+    UseLanguage("ko_KR.UTF-8");
+    elm_layout_text_set(screen.main, "part_title", Text("WDS_CLOCK_MBODY_COLOR"));
+    elm_object_text_set(screen.button, Text("WDS_ST_BUTTON_OK_ABB"));
+    elm_scroller_page_show(screen.scroller, 0, 4);
+    pic = restest::Screenshot(screen.win, "main-mint-ko");
+    EXPECT_LE(restest::ColourDistance(pic.At(135, 195), dalvexa_band_get(4)->dial), 6);
+    EXPECT_GT(BrightPixels(pic, 112, 14, 136, 26), 30) << "no Korean title";
+}
+
+TEST(Screens, ToastCarriesTheNoticeWithThePhoneApplicationsName) {
+    ElmSession elm;
+    UseLanguage("en_US.UTF-8");
+    EditorScreen screen(0);
+    ASSERT_TRUE(screen.Settled());
+    for (const char* language : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
+        UseLanguage(language);
+        std::string notice = Text("WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
+        const bool japan = std::string(language) == "ja_JP.UTF-8";
+        std::string name =
+            Text(japan ? "WDS_STU_BODY_VOSK_MANAGER_JPN" : "WDS_STU_BODY_KORVANE_VOSK");
+        size_t at = notice.find("%s");
+        ASSERT_NE(at, std::string::npos);
+        notice.replace(at, 2, name);
+
+        Evas_Object* popup = elm_popup_add(screen.win);
+        ASSERT_TRUE(elm_object_style_set(popup, "toast/circle"));
+        elm_object_part_text_set(popup, "elm.text", notice.c_str());
+        evas_object_show(popup);
+        ASSERT_TRUE(restest::WaitForPopupShown(screen.win, "toast/circle"));
+        Picture pic = restest::Screenshot(screen.win, japan ? "toast-ja" : "toast-en");
+        // The screen behind is dimmed: the preview's blue dial no longer shows.
+        EXPECT_GT(restest::ColourDistance(pic.At(135, 195), dalvexa_band_get(0)->dial), 40);
+        EXPECT_GT(BrightPixels(pic, 50, 100, 260, 160), 300) << language;
+        evas_object_del(popup);
+    }
+}
+
+TEST(Screens, TutorialOverlayReadsInKoreanAndJapanese) {
+    ElmSession elm;
+    for (const char* language : {"ko_KR.UTF-8", "ja_JP.UTF-8"}) {
+        UseLanguage(language);
+        EditorScreen screen(1);
+        ASSERT_TRUE(screen.Settled());
+        Evas_Object* overlay = EditorLayout(screen.main, "TutorialLayout");
+        Evas_Object* content = EditorLayout(overlay, "TutorialContentLayout");
+        elm_layout_text_set(
+            content, "guide.text",
+            Text("WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB"));
+        elm_layout_content_set(overlay, "content.layout.swallow", content);
+        elm_layout_content_set(screen.main, "tutorial.page", overlay);
+        edje_object_signal_emit(elm_layout_edje_get(screen.main), "tutorial,layout,show", "*");
+        ASSERT_TRUE(restest::WaitForPartState(elm_layout_edje_get(screen.main), "tutorial_clip",
+                                              "visible"));
+        Picture pic = restest::Screenshot(screen.win, std::string("tutorial-") +
+                                                          std::string(language).substr(0, 2));
+        // The white page is darkened by the overlay; the guide is bright text over it.
+        EXPECT_LT(restest::Red(pic.At(135, 250)), 80) << std::hex << pic.At(135, 250);
+        EXPECT_GT(BrightPixels(pic, 50, 60, 260, 170), 300) << language;
+    }
+}
+
+namespace {
+
+// What a text looks like in a text part of the editor's layout and the theme's styles:
+// the OK button (TEXT, bold), the tutorial guide (TEXTBLOCK) and the toast (label).
+struct TextSamples {
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* guide = nullptr;
+    Evas_Object* button = nullptr;
+
+    TextSamples() {
+        guide = EditorLayout(win, "TutorialContentLayout");
+        evas_object_move(guide, 0, 0);
+        evas_object_resize(guide, 360, 360);
+        button = elm_button_add(win);
+        elm_object_style_set(button, "bottom");
+        evas_object_move(button, 0, 282);
+        evas_object_resize(button, 360, 78);
+        evas_object_show(button);
+    }
+    ~TextSamples() { evas_object_del(win); }
+
+    // Pixels of the guide and of the button with the text.
+    std::pair<std::vector<uint32_t>, std::vector<uint32_t>> Render(const char* text) {
+        elm_layout_text_set(guide, "guide.text", text);
+        elm_object_text_set(button, text);
+        Picture pic = restest::Grab(win);
+        return {Region(pic, 50, 60, 260, 170), Region(pic, 60, 282, 240, 50)};
+    }
+};
+
+} // namespace
+
+// A glyph the fonts lack is drawn the same whatever the character (a box, or nothing), so
+// two different characters rendering differently means both have real glyphs.
+TEST(Screens, KoreanAndJapaneseRenderAsGlyphsNotBoxes) {
+    ElmSession elm;
+    TextSamples samples;
+    // Two code points no installed font has: drawn alike, which is what the check uses.
+    auto missingA = samples.Render("\xf4\x8f\xbf\xbd"); // U+10FFFD
+    auto missingB = samples.Render("\xf4\x8f\xbf\xbc"); // U+10FFFC
+    EXPECT_EQ(missingA.first, missingB.first);
+    EXPECT_EQ(missingA.second, missingB.second);
+
+    const char* pairs[][2] = {
+        {"한", "국"}, // Hangul
+        {"カ", "ラ"}, // Katakana
+        {"画", "面"}, // Kanji
+        {"ä", "ß"},   // German
+        {"é", "ñ"},   // French, Spanish
+    };
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(pair[0]);
+        auto a = samples.Render(pair[0]);
+        auto b = samples.Render(pair[1]);
+        EXPECT_NE(a.first, b.first)
+            << "the guide draws " << pair[0] << " and " << pair[1] << " alike";
+        EXPECT_NE(a.second, b.second)
+            << "the button draws " << pair[0] << " and " << pair[1] << " alike";
+        EXPECT_NE(a.first, missingA.first) << "the guide has no glyph for " << pair[0];
+        EXPECT_NE(a.second, missingA.second) << "the button has no glyph for " << pair[0];
+    }
+}

@@ -1,0 +1,350 @@
+// The platform theme: watch_theme_apply() and the widget styles it brings, on the real
+// widgets, with what they must do (click, colour classes, naviframe transitions, toast).
+#include "LogCapture.h"
+#include "dlog.h"
+#include "LoopUtil.h"
+#include "ResourceTestUtil.h"
+#include "uxt_theme.h"
+#include "watch_theme.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+using restest::ElmSession;
+using restest::Picture;
+
+namespace {
+
+const char* const kThemeGroups[] = {
+    "elm/button/base/bottom",
+    "elm/index/base/horizontal/thumbnail",
+    "elm/index/item/horizontal/thumbnail",
+    "elm/index/item_odd/horizontal/thumbnail",
+    "elm/index/base/vertical/thumbnail",
+    "elm/index/item/vertical/thumbnail",
+    "elm/index/item_odd/vertical/thumbnail",
+    "elm/popup/base/toast/circle",
+    "elm/popup/content/popup/toast/circle",
+    "elm/label/base/popup/toast/circle",
+    "elm/notify/center/popup/toast/circle",
+    "elm/notify/block_events/popup/toast/circle",
+    "elm/naviframe/item/empty/default",
+    "elm/layout/application/default",
+};
+
+int ExtensionCount(const char* path) {
+    int n = 0;
+    const Eina_List* l;
+    void* data;
+    EINA_LIST_FOREACH(elm_theme_extension_list_get(nullptr), l, data) {
+        if (data && strcmp(static_cast<const char*>(data), path) == 0)
+            ++n;
+    }
+    return n;
+}
+
+// Sets an environment variable for the life of the object.
+struct ScopedEnv {
+    std::string name;
+    ScopedEnv(const char* n, const std::string& value) : name(n) { setenv(n, value.c_str(), 1); }
+    ~ScopedEnv() { unsetenv(name.c_str()); }
+};
+
+void Count(void* data, Evas_Object*, void*) {
+    ++*static_cast<int*>(data);
+}
+
+} // namespace
+
+TEST(WatchTheme, AppliesOnceAndProvidesEveryStyleGroup) {
+    ElmSession elm(false);
+    // Without the theme the default theme has none of them: the check below can fail.
+    EXPECT_EQ(elm_theme_group_path_find(nullptr, "elm/button/base/bottom"), nullptr);
+
+    watchtest::LogCapture log;
+    ASSERT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
+    ASSERT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
+    EXPECT_TRUE(log.Lines().empty()) << log.Dump();
+    const char* path = watch_theme_file_path();
+    EXPECT_EQ(ExtensionCount(path), 1);
+    for (const char* group : kThemeGroups) {
+        const char* found = elm_theme_group_path_find(nullptr, group);
+        ASSERT_NE(found, nullptr) << group;
+        EXPECT_STREQ(found, path) << group;
+    }
+}
+
+TEST(WatchTheme, MissingFileLogsOneLineAndAddsNothing) {
+    ElmSession elm(false);
+    ScopedEnv env("WATCH_THEME_FILE", "/nonexistent/watch-theme.edj");
+    EXPECT_STREQ(watch_theme_file_path(), "/nonexistent/watch-theme.edj");
+    watchtest::LogCapture log;
+    EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NOT_FOUND);
+    ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
+    EXPECT_EQ(log.Lines()[0].priority, DLOG_ERROR);
+    EXPECT_TRUE(log.Contains("/nonexistent/watch-theme.edj")) << log.Dump();
+    EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
+    EXPECT_EQ(elm_theme_group_path_find(nullptr, "elm/button/base/bottom"), nullptr);
+}
+
+TEST(WatchTheme, FileThatIsNotTheThemeIsRefused) {
+    ElmSession elm(false);
+    const std::string junk = std::string(WATCH_TEST_BINARY_DIR) + "/not-a-theme.edj";
+    std::ofstream(junk) << "not an edje file";
+    watchtest::LogCapture log;
+    {
+        ScopedEnv env("WATCH_THEME_FILE", junk);
+        EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_INVALID_FILE);
+    }
+    {
+        // A real edje file, but not the theme.
+        ScopedEnv env("WATCH_THEME_FILE", restest::EditorEdjPath());
+        EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_INVALID_FILE);
+    }
+    EXPECT_EQ(log.Lines().size(), 2u) << log.Dump();
+    EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
+    // An empty variable means the built-in path.
+    ScopedEnv env("WATCH_THEME_FILE", "");
+    EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
+}
+
+TEST(WatchTheme, StyleSetSucceedsOnTheRealWidgetsOnlyWithTheTheme) {
+    ElmSession elm(false);
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* before = elm_button_add(win);
+    EXPECT_FALSE(elm_object_style_set(before, "bottom"));
+
+    ASSERT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
+    Evas_Object* button = elm_button_add(win);
+    EXPECT_TRUE(elm_object_style_set(button, "bottom"));
+    Evas_Object* index = elm_index_add(win);
+    elm_index_horizontal_set(index, EINA_TRUE);
+    EXPECT_TRUE(elm_object_style_set(index, "thumbnail"));
+    Evas_Object* vindex = elm_index_add(win);
+    EXPECT_TRUE(elm_object_style_set(vindex, "thumbnail"));
+    Evas_Object* popup = elm_popup_add(win);
+    EXPECT_TRUE(elm_object_style_set(popup, "toast/circle"));
+    Evas_Object* layout = elm_layout_add(win);
+    EXPECT_TRUE(elm_layout_theme_set(layout, "layout", "application", "default"));
+    evas_object_del(win);
+}
+
+TEST(WatchTheme, BottomButtonClicksAndTakesTheUxtColourClasses) {
+    ElmSession elm;
+    ASSERT_EQ(elm.themeResult, WATCH_THEME_ERROR_NONE);
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* button = elm_button_add(win);
+    ASSERT_TRUE(elm_object_style_set(button, "bottom"));
+    elm_object_text_set(button, "OK");
+    evas_object_move(button, 0, 282);
+    evas_object_resize(button, 360, 78);
+    evas_object_show(button);
+
+    int clicked = 0, pressed = 0, unpressed = 0;
+    evas_object_smart_callback_add(button, "clicked", Count, &clicked);
+    evas_object_smart_callback_add(button, "pressed", Count, &pressed);
+    evas_object_smart_callback_add(button, "unpressed", Count, &unpressed);
+
+    // The UX theme library colours the button through these two classes.
+    Evas_Object* edje = elm_layout_edje_get(button);
+    edje_object_color_class_set(edje, "uxt.first", 200, 30, 40, 255, 0, 0, 0, 0, 0, 0, 0, 0);
+    edje_object_color_class_set(edje, "uxt.second", 250, 240, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0);
+    Picture pic = restest::Grab(win);
+    ASSERT_FALSE(pic.Empty());
+    // Near the bottom edge, below the text: the background colour.
+    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), 0xC81E28), 2);
+    // The shape follows the round screen: the bottom corners stay black.
+    EXPECT_LE(restest::ColourDistance(pic.At(20, 355), 0x000000), 2);
+    // The text is drawn in the second colour.
+    int textPixels = 0;
+    for (int y = 282; y < 340; ++y)
+        for (int x = 120; x < 240; ++x)
+            textPixels += restest::ColourDistance(pic.At(x, y), 0xFAF000) <= 8;
+    EXPECT_GT(textPixels, 40);
+
+    restest::Click(win, 180, 300);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicked == 1; }, 2.0));
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(unpressed, 1);
+
+    // Disabled: no click gets through.
+    elm_object_disabled_set(button, EINA_TRUE);
+    restest::Click(win, 180, 300);
+    watchtest::RunLoopFor(0.1);
+    EXPECT_EQ(clicked, 1);
+    evas_object_del(win);
+}
+
+TEST(WatchTheme, ThumbnailIndexShowsItsDotsWhenAutohideIsOff) {
+    ElmSession elm;
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* index = elm_index_add(win);
+    elm_index_horizontal_set(index, EINA_TRUE);
+    ASSERT_TRUE(elm_object_style_set(index, "thumbnail"));
+    elm_index_autohide_disabled_set(index, EINA_TRUE);
+    evas_object_move(index, 100, 170);
+    evas_object_resize(index, 160, 20);
+    evas_object_show(index);
+    Elm_Object_Item* items[3];
+    for (Elm_Object_Item*& it : items)
+        it = elm_index_item_append(index, nullptr, nullptr, nullptr);
+    elm_index_item_selected_set(items[1], EINA_TRUE);
+    elm_index_level_go(index, 0);
+    Evas_Object* edje = elm_layout_edje_get(index);
+    ASSERT_TRUE(restest::WaitForPartState(edje, "clip", "active"));
+    // The selected dot grows and brightens; wait for the end of that.
+    restest::Grab(win);
+    Evas_Object* box =
+        const_cast<Evas_Object*>(edje_object_part_swallow_get(edje, "elm.swallow.index.0"));
+    ASSERT_NE(box, nullptr);
+    Eina_List* dots = evas_object_box_children_get(box);
+    ASSERT_EQ(eina_list_count(dots), 3u);
+    Evas_Object* selected = static_cast<Evas_Object*>(eina_list_nth(dots, 1));
+    eina_list_free(dots);
+    ASSERT_TRUE(restest::WaitForPartState(selected, "dot", "active"));
+
+    Picture pic = restest::Screenshot(win, "index-theme");
+    // Three dots in a row on the middle line of the index; the selected one is bright.
+    int bright = 0, dim = 0;
+    for (int x = 100; x < 260; ++x) {
+        uint32_t c = pic.At(x, 180);
+        if (restest::Red(c) > 230)
+            ++bright;
+        else if (restest::Red(c) > 60)
+            ++dim;
+    }
+    EXPECT_GE(bright, 10) << "no selected dot";
+    EXPECT_GE(dim, 12) << "no other dots";
+    evas_object_del(win);
+}
+
+TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
+    ElmSession elm;
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* nf = elm_naviframe_add(win);
+    evas_object_size_hint_weight_set(nf, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(win, nf);
+    evas_object_show(nf);
+    int finished = 0;
+    evas_object_smart_callback_add(nf, "transition,finished", Count, &finished);
+
+    Evas_Object* first = evas_object_rectangle_add(evas_object_evas_get(win));
+    Elm_Object_Item* it = elm_naviframe_item_push(nf, "A title", nullptr, nullptr, first, "empty");
+    ASSERT_NE(it, nullptr);
+    EXPECT_STREQ(elm_object_item_style_get(it), "empty");
+    restest::Grab(win);
+    // The content fills the whole item: no title area above it.
+    Evas_Coord x, y, w, h;
+    evas_object_geometry_get(first, &x, &y, &w, &h);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(w, 360);
+    EXPECT_EQ(h, 360);
+
+    // A second push slides and reports the end of its transition.
+    Evas_Object* second = evas_object_rectangle_add(evas_object_evas_get(win));
+    ASSERT_NE(elm_naviframe_item_push(nf, "B", nullptr, nullptr, second, "empty"), nullptr);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
+    restest::Grab(win);
+    evas_object_geometry_get(second, &x, &y, &w, &h);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(h, 360);
+    // And a pop, back to the first.
+    finished = 0;
+    elm_naviframe_item_pop(nf);
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
+    EXPECT_EQ(elm_naviframe_top_item_get(nf), it);
+    evas_object_del(win);
+}
+
+TEST(WatchTheme, ApplicationLayoutFillsWithItsContent) {
+    ElmSession elm;
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* layout = elm_layout_add(win);
+    ASSERT_TRUE(elm_layout_theme_set(layout, "layout", "application", "default"));
+    evas_object_size_hint_weight_set(layout, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(win, layout);
+    evas_object_show(layout);
+    Evas_Object* content = evas_object_rectangle_add(evas_object_evas_get(win));
+    ASSERT_TRUE(elm_layout_content_set(layout, "elm.swallow.content", content));
+    restest::Grab(win);
+    Evas_Coord x, y, w, h;
+    evas_object_geometry_get(content, &x, &y, &w, &h);
+    EXPECT_EQ(w, 360);
+    EXPECT_EQ(h, 360);
+    evas_object_del(win);
+}
+
+namespace {
+
+// Bright pixels inside the toast's disc: its text.
+int TextPixels(const Picture& pic) {
+    int n = 0;
+    for (int y = 60; y < 300; ++y)
+        for (int x = 60; x < 300; ++x)
+            n += restest::Red(pic.At(x, y)) > 200 && restest::Blue(pic.At(x, y)) > 200;
+    return n;
+}
+
+} // namespace
+
+TEST(WatchTheme, ToastShowsItsTextInADarkDiscAndTimesOut) {
+    ElmSession elm;
+    Evas_Object* win = restest::MakeScreen();
+    // Something light behind, as the preview pages are.
+    Evas_Object* back = evas_object_rectangle_add(evas_object_evas_get(win));
+    evas_object_color_set(back, 120, 200, 120, 255);
+    evas_object_resize(back, 360, 360);
+    evas_object_show(back);
+
+    Evas_Object* popup = elm_popup_add(win);
+    ASSERT_TRUE(elm_object_style_set(popup, "toast/circle"));
+    elm_object_part_text_set(popup, "elm.text", "New setting applied via Korvane Vosk app.");
+    int timeouts = 0;
+    evas_object_smart_callback_add(popup, "timeout", Count, &timeouts);
+    elm_popup_timeout_set(popup, 1.0);
+    evas_object_show(popup);
+    ASSERT_TRUE(restest::WaitForPopupShown(win, "toast/circle"));
+    Picture pic = restest::Screenshot(win, "toast-theme");
+    ASSERT_FALSE(pic.Empty());
+    // The disc darkens what is behind it; the corners outside it do not change.
+    EXPECT_LT(restest::Green(pic.At(180, 70)), 60);
+    EXPECT_LE(restest::ColourDistance(pic.At(3, 3), 0x78C878), 2);
+    EXPECT_GT(TextPixels(pic), 300) << "the toast's text does not show";
+
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return timeouts == 1; }, 3.0));
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return !evas_object_visible_get(popup); }, 3.0));
+    evas_object_del(win);
+}
+
+TEST(WatchTheme, OkButtonTakesTheWatchFacesTableColoursThroughTheUxTheme) {
+    ElmSession elm;
+    // As the shell and the widget factory do it: the face's colour table made current,
+    // then the button's two colour codes.
+    uxt_theme_color_table_h table = uxt_theme_add_color_table(
+        restest::StagePath("shared/res/tables/changeableColorInfo.xml").c_str());
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(uxt_theme_set_color_table(table), UXT_ERROR_NONE);
+    int r = 0, g = 0, b = 0, a = 0;
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
+    const uint32_t background = uint32_t(r << 16 | g << 8 | b);
+
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* button = elm_button_add(win);
+    ASSERT_TRUE(elm_object_style_set(button, "bottom"));
+    EXPECT_EQ(uxt_theme_object_replace_color(button, "B065L4", "AO039"), UXT_ERROR_NONE);
+    elm_object_text_set(button, "OK");
+    evas_object_move(button, 0, 282);
+    evas_object_resize(button, 360, 78);
+    evas_object_show(button);
+    Picture pic = restest::Grab(win);
+    // Not the theme's own default blue: the table's.
+    EXPECT_NE(background, 0x266EEBu);
+    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), background), 2)
+        << std::hex << pic.At(180, 352) << " instead of " << background;
+    evas_object_del(win);
+    uxt_theme_delete_color_table(table);
+}
