@@ -1,0 +1,143 @@
+// The changeable theme: finding the watch face's tables, handing them to the UX theme,
+// and the guard lines of every way that can fail.
+#include "ChangeableTheme.h"
+#include "LogCapture.h"
+#include "StackFixture.h"
+#include "TestDevice.h"
+
+#include <Elementary.h>
+#include <uxt_theme.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+using namespace watchtest;
+using NSClockCommon::ChangeableTheme;
+
+namespace {
+
+class ThemeTables : public ::testing::Test {
+  protected:
+    void SetUp() override { InitToolkit(); }
+    void TearDown() override { elm_shutdown(); }
+
+    // Bodies of the lines logged under the theme's tag.
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> bodies;
+        for (const std::string& message : mLog.Messages("CLOCK-COMMON"))
+            bodies.push_back(LogBody(message));
+        return bodies;
+    }
+    static std::string Guard(const std::string& body) {
+        // "[Function(): 12] (condition) [return]" -> "(condition) [return]"
+        size_t open = body.find("] (");
+        return open == std::string::npos ? body : body.substr(open + 2);
+    }
+    std::vector<std::string> Guards() const {
+        std::vector<std::string> guards;
+        for (const std::string& body : Lines())
+            guards.push_back(Guard(body));
+        return guards;
+    }
+
+    LogCapture mLog;
+};
+
+const std::string TABLES = "apps/com.korvane.clock-dalvexa/shared/res/tables/";
+
+bool ColorOf(const char* code, int* r, int* g, int* b, int* a) {
+    return uxt_theme_get_color(code, r, g, b, a) == UXT_ERROR_NONE;
+}
+
+} // namespace
+
+TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
+    TestDevice device;
+    ChangeableTheme theme;
+    ASSERT_EQ(theme.InitChangeableTheme(), 0) << mLog.Dump();
+    const std::string tables = device.Root() + "/" + TABLES;
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "colorTablePath : " + tables + "changeableColorInfo.xml",
+                           "fontTablePath : " + tables + "changeableColorInfo_font.xml"}));
+    // The face's OK button colours are now current.
+    int r = 0, g = 0, b = 0, a = 0;
+    ASSERT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+    EXPECT_EQ((std::vector<int>{r, g, b, a}), (std::vector<int>{0x0A, 0x5F, 0xC9, 0xFF}));
+
+    mLog.Clear();
+    theme.DeinitChangeableTheme();
+    EXPECT_TRUE(Lines().empty()) << mLog.Dump();
+    // Unloaded once: a second teardown finds nothing to unload.
+    theme.DeinitChangeableTheme();
+    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mColorTable == NULL) [return]",
+                                                  "(mFontTable == NULL) [return]"}));
+}
+
+TEST_F(ThemeTables, WithoutTheFacesSharedResources) {
+    TestDevice device(false);
+    ChangeableTheme theme;
+    EXPECT_EQ(theme.InitChangeableTheme(), -1);
+    EXPECT_EQ(Guards(),
+              (std::vector<std::string>{"(ret != ERR_OK) [return]", "(ret.length() < 1) [return]",
+                                        "(colorTablePath.length() < 1) [return]",
+                                        "(mColorTable == NULL) [return]"}))
+        << mLog.Dump();
+
+    // A failed lookup is not kept: once the face is there, it is found.
+    device.Install();
+    EXPECT_EQ(theme.GetSharedResourceDirectoryPath(), device.PackagePath("shared/res/"));
+}
+
+TEST_F(ThemeTables, TeardownOfNothingUnloadsNothing) {
+    ChangeableTheme theme;
+    theme.DeinitChangeableTheme();
+    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mColorTable == NULL) [return]",
+                                                  "(mFontTable == NULL) [return]"}));
+}
+
+TEST_F(ThemeTables, AFontTableThatFailsLeavesTheColoursLoaded) {
+    TestDevice device;
+    std::filesystem::remove(device.Root() + "/" + TABLES + "changeableColorInfo_font.xml");
+    ChangeableTheme theme;
+    EXPECT_EQ(theme.InitChangeableTheme(), -1);
+    std::vector<std::string> guards = Guards();
+    ASSERT_EQ(guards.size(), 4u) << mLog.Dump();
+    EXPECT_EQ(guards[2], "(fontTable == NULL) [return]");
+    EXPECT_EQ(guards[3], "(mFontTable == NULL) [return]");
+    int r, g, b, a;
+    EXPECT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+
+    mLog.Clear();
+    theme.DeinitChangeableTheme();
+    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mFontTable == NULL) [return]"}));
+}
+
+TEST_F(ThemeTables, ADamagedColourTableIsRefused) {
+    TestDevice device;
+    std::ofstream(device.Root() + "/" + TABLES + "changeableColorInfo.xml") << "<color-table><co";
+    ChangeableTheme theme;
+    EXPECT_EQ(theme.InitChangeableTheme(), -1);
+    std::vector<std::string> guards = Guards();
+    ASSERT_EQ(guards.size(), 3u) << mLog.Dump();
+    EXPECT_EQ(guards[1], "(colorTable == NULL) [return]");
+    EXPECT_EQ(guards[2], "(mColorTable == NULL) [return]");
+}
+
+TEST_F(ThemeTables, TheDirectoryIsAskedForOnce) {
+    std::string first;
+    {
+        TestDevice device;
+        ChangeableTheme theme;
+        first = theme.GetSharedResourceDirectoryPath();
+        ASSERT_EQ(first, device.PackagePath("shared/res/"));
+    }
+    // The device is gone; the cached answer stays, for every instance.
+    ChangeableTheme other;
+    EXPECT_EQ(other.GetSharedResourceDirectoryPath(), first);
+    EXPECT_EQ(other.GetColorTablePath(), first + "tables/changeableColorInfo.xml");
+    EXPECT_EQ(other.GetFontTablePath(), first + "tables/changeableColorInfo_font.xml");
+    EXPECT_TRUE(Lines().empty()) << mLog.Dump();
+}

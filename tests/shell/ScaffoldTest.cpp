@@ -1,0 +1,206 @@
+// The window scaffold: its widget tree, the round screen, and the guards of each step.
+#include "LogCapture.h"
+#include "LoopUtil.h"
+#include "StackFixture.h"
+#include "ViewBasicElements.h"
+
+#include <Ecore_Evas.h>
+#include <Elementary.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+using namespace watchtest;
+using NSClockEditor::ViewBasicElements;
+
+namespace {
+
+class Scaffold : public ::testing::Test {
+  protected:
+    void SetUp() override { InitToolkit(); }
+    void TearDown() override { elm_shutdown(); }
+
+    int CountGuard(const std::string& condition, const std::string& kind) const {
+        const std::string tail = "(" + condition + ") [" + kind + "]";
+        int n = 0;
+        for (const std::string& message : mLog.Messages("CLOCK-DALVEXA-EDITOR")) {
+            std::string body = LogBody(message);
+            if (body.size() >= tail.size() &&
+                body.compare(body.size() - tail.size(), tail.size(), tail) == 0)
+                ++n;
+        }
+        return n;
+    }
+
+    LogCapture mLog;
+};
+
+// The window's pixels as the buffer engine drew them (premultiplied ARGB).
+std::vector<uint32_t> Render(Evas_Object* window) {
+    Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(window));
+    for (int i = 0; i < 5; ++i)
+        ecore_main_loop_iterate();
+    ecore_evas_manual_render(ee);
+    const uint32_t* pixels = static_cast<const uint32_t*>(ecore_evas_buffer_pixels_get(ee));
+    int w = 0, h = 0;
+    ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
+    if (!pixels || w <= 0 || h <= 0)
+        return {};
+    return std::vector<uint32_t>(pixels, pixels + w * h);
+}
+
+struct Coverage {
+    int drawnOutside = 0; // pixels with any alpha clearly outside the circle
+    int clearInside = 0;  // pixels not fully opaque clearly inside it
+    int insideSamples = 0;
+};
+
+Coverage Measure(const std::vector<uint32_t>& pixels, int size) {
+    Coverage c;
+    const double r = size / 2.0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double dx = x + 0.5 - r, dy = y + 0.5 - r;
+            double d = std::sqrt(dx * dx + dy * dy);
+            uint32_t alpha = pixels[y * size + x] >> 24;
+            if (d > r + 1.0 && alpha != 0)
+                ++c.drawnOutside;
+            if (d < r - 1.0) {
+                ++c.insideSamples;
+                if (alpha != 255)
+                    ++c.clearInside;
+            }
+        }
+    }
+    return c;
+}
+
+} // namespace
+
+TEST_F(Scaffold, GettersAreEmptyBeforeSetUp) {
+    EXPECT_EQ(ViewBasicElements::GetWindow(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetBackground(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetConformant(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetCircleSurface(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetMainLayout(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetNaviframe(), nullptr);
+}
+
+TEST_F(Scaffold, EachStepNeedsItsParents) {
+    ViewBasicElements elements;
+    EXPECT_EQ(elements.CreateBackground(), nullptr);
+    EXPECT_EQ(elements.CreateConformant(), nullptr);
+    EXPECT_EQ(elements.CreateCircleSurface(), nullptr);
+    EXPECT_EQ(elements.CreateMainLayout(), nullptr);
+    EXPECT_EQ(CountGuard("mWindow == NULL", "return"), 4) << mLog.Dump();
+    EXPECT_EQ(elements.CreateNaviframe(), nullptr);
+    EXPECT_EQ(CountGuard("mMainLayout == NULL", "return"), 1) << mLog.Dump();
+}
+
+TEST_F(Scaffold, BuildsTheWholeTree) {
+    ViewBasicElements elements;
+    ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
+    EXPECT_TRUE(mLog.Messages("CLOCK-DALVEXA-EDITOR").empty()) << mLog.Dump();
+
+    Evas_Object* window = ViewBasicElements::GetWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(elm_object_widget_type_get(window), "Elm_Win");
+    EXPECT_STREQ(elm_win_title_get(window), "clock-dalvexa");
+    Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(window));
+    const char* name = nullptr;
+    ecore_evas_name_class_get(ee, &name, nullptr);
+    EXPECT_STREQ(name, "clock-dalvexa");
+    EXPECT_EQ(elm_win_type_get(window), ELM_WIN_BASIC);
+    EXPECT_TRUE(elm_win_autodel_get(window));
+    EXPECT_TRUE(elm_win_alpha_get(window));
+    EXPECT_TRUE(evas_object_visible_get(window));
+    int w = 0, h = 0;
+    evas_object_geometry_get(window, nullptr, nullptr, &w, &h);
+    EXPECT_EQ(w, 360);
+    EXPECT_EQ(h, 360);
+    // The buffer engine's window manager offers no effect hint, so none was added.
+    EXPECT_EQ(ecore_evas_aux_hint_id_get(ee, "wm.comp.win.effect.enable"), -1);
+
+    Evas_Object* background = ViewBasicElements::GetBackground();
+    Evas_Object* conformant = ViewBasicElements::GetConformant();
+    Evas_Object* mainLayout = ViewBasicElements::GetMainLayout();
+    Evas_Object* naviframe = ViewBasicElements::GetNaviframe();
+    ASSERT_TRUE(background && conformant && mainLayout && naviframe);
+    EXPECT_NE(ViewBasicElements::GetCircleSurface(), nullptr);
+    EXPECT_STREQ(elm_object_widget_type_get(background), "Elm_Bg");
+    EXPECT_STREQ(elm_object_widget_type_get(conformant), "Elm_Conformant");
+    EXPECT_STREQ(elm_object_widget_type_get(mainLayout), "Elm_Layout");
+    EXPECT_STREQ(elm_object_widget_type_get(naviframe), "Elm_Naviframe");
+    EXPECT_EQ(elm_object_parent_widget_get(background), window);
+    EXPECT_EQ(elm_object_parent_widget_get(conformant), window);
+    EXPECT_EQ(elm_object_part_content_get(conformant, nullptr), mainLayout);
+    EXPECT_EQ(elm_object_part_content_get(mainLayout, "elm.swallow.content"), naviframe);
+    // Sizes settle once the loop has run the window's resize and the canvas's layout.
+    EXPECT_TRUE(RunLoopUntil([&] {
+        int bw = 0;
+        evas_object_geometry_get(naviframe, nullptr, nullptr, &bw, nullptr);
+        return bw == 360;
+    }));
+    for (Evas_Object* widget : {background, conformant, mainLayout, naviframe}) {
+        EXPECT_TRUE(evas_object_visible_get(widget));
+        evas_object_geometry_get(widget, nullptr, nullptr, &w, &h);
+        EXPECT_EQ(w, 360) << elm_object_widget_type_get(widget);
+        EXPECT_EQ(h, 360) << elm_object_widget_type_get(widget);
+    }
+    double wx = 0, wy = 0;
+    evas_object_size_hint_weight_get(mainLayout, &wx, &wy);
+    EXPECT_EQ(wx, EVAS_HINT_EXPAND);
+    EXPECT_EQ(wy, EVAS_HINT_EXPAND);
+}
+
+TEST_F(Scaffold, NothingIsDrawnOutsideTheCircle) {
+    ViewBasicElements elements;
+    ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
+    Evas_Object* window = ViewBasicElements::GetWindow();
+    ASSERT_NE(ViewBasicElements::GetRoundMask(), nullptr);
+    elm_bg_color_set(ViewBasicElements::GetBackground(), 200, 30, 30);
+    // Something placed on the canvas later, edge to edge, as a popup would be.
+    Evas_Object* late = evas_object_rectangle_add(evas_object_evas_get(window));
+    evas_object_color_set(late, 0, 0, 255, 255);
+    evas_object_geometry_set(late, 0, 0, 360, 40);
+    evas_object_show(late);
+
+    std::vector<uint32_t> pixels = Render(window);
+    ASSERT_EQ(pixels.size(), 360u * 360u);
+    Coverage c = Measure(pixels, 360);
+    EXPECT_EQ(c.drawnOutside, 0);
+    EXPECT_EQ(c.clearInside, 0);
+    EXPECT_GT(c.insideSamples, 100000);
+    // The late rectangle shows inside the circle only.
+    EXPECT_EQ(pixels[20 * 360 + 180], 0xff0000ffu);
+    EXPECT_EQ(pixels[20 * 360 + 5] >> 24, 0u);
+    EXPECT_EQ(pixels[180 * 360 + 180], 0xffc81e1eu);
+}
+
+TEST_F(Scaffold, TheCircleFollowsTheWindowsSize) {
+    ViewBasicElements elements;
+    ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
+    Evas_Object* window = ViewBasicElements::GetWindow();
+    elm_bg_color_set(ViewBasicElements::GetBackground(), 255, 255, 255);
+    evas_object_resize(window, 200, 200);
+    std::vector<uint32_t> pixels = Render(window);
+    ASSERT_EQ(pixels.size(), 200u * 200u);
+    Coverage c = Measure(pixels, 200);
+    EXPECT_EQ(c.drawnOutside, 0);
+    EXPECT_EQ(c.clearInside, 0);
+}
+
+TEST_F(Scaffold, ADeletedWindowIsNoLongerHandedOut) {
+    ViewBasicElements elements;
+    ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
+    evas_object_del(ViewBasicElements::GetWindow());
+    EXPECT_EQ(ViewBasicElements::GetWindow(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetConformant(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetCircleSurface(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetNaviframe(), nullptr);
+    EXPECT_EQ(ViewBasicElements::GetRoundMask(), nullptr);
+    // The next steps log their missing parent instead of touching a dead one.
+    EXPECT_EQ(elements.CreateNaviframe(), nullptr);
+    EXPECT_EQ(CountGuard("mMainLayout == NULL", "return"), 1) << mLog.Dump();
+}

@@ -1,0 +1,108 @@
+// The shell under the real application framework on a booted device: two launch
+// requests from outside, then the end, as the framework delivers them.
+#include "LogCapture.h"
+#include "TestDevice.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace watchtest;
+
+namespace {
+
+const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
+
+struct AppLine {
+    std::string tag;
+    std::string body;
+};
+
+// Lines of the shell and of its screen in the device log, in order; a clock line is cut
+// down to its body.
+std::vector<AppLine> ShellLines(const std::string& root) {
+    std::vector<AppLine> lines;
+    std::istringstream log(ReadFile(root + "/log/watch.log"));
+    std::string line;
+    while (std::getline(log, line)) {
+        for (const std::string tag : {"CLOCK-DALVEXA-EDITOR", "TEST-SCREEN"}) {
+            size_t at = line.find(" " + tag + ": ");
+            if (at == std::string::npos)
+                continue;
+            std::string message = line.substr(at + tag.size() + 3);
+            lines.push_back({tag, tag == "TEST-SCREEN" ? message : LogBody(message)});
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> ScreenCalls(const std::vector<AppLine>& lines) {
+    std::vector<std::string> calls;
+    for (const AppLine& line : lines) {
+        if (line.tag == "TEST-SCREEN")
+            calls.push_back(line.body);
+    }
+    return calls;
+}
+
+int IndexOf(const std::vector<AppLine>& lines, const std::string& prefix) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].body.compare(0, prefix.size(), prefix) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(ShellUnderTheFramework, SecondRequestResumesTheEditorAndTheEndDestroysIt) {
+    TestDevice device;
+    // The editor's program is the shell with a recording screen.
+    std::filesystem::create_directories(device.PackagePath("bin"));
+    std::filesystem::copy_file(SHELL_TEST_APP, device.PackagePath("bin/clock-dalvexa-editor"),
+                               std::filesystem::copy_options::overwrite_existing);
+    device.Boot();
+
+    ProcessResult first =
+        Watchctl({"launch", EDITOR_APP_ID, "-d", "marker=first", "--timeout", "20"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("marker=first"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("when=create"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("result=succeeded"), std::string::npos) << first.out;
+
+    // The editor is shown: the next request resumes it, and its answer goes to the new
+    // caller.
+    ProcessResult second =
+        Watchctl({"launch", EDITOR_APP_ID, "-d", "marker=second", "--timeout", "20"});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(second.out.find("marker=second"), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("when=resume"), std::string::npos) << second.out;
+
+    ProcessResult end = Watchctl({"app", "terminate", EDITOR_APP_ID});
+    ASSERT_EQ(end.status, 0) << end.err;
+    // The framework's terminate runs before the program ends; wait for the program.
+    for (int i = 0; i < 200; ++i) {
+        ProcessResult list = Watchctl({"app", "list", EDITOR_APP_ID});
+        if (list.out.find(EDITOR_APP_ID) == std::string::npos)
+            break;
+        usleep(50 * 1000);
+    }
+
+    std::vector<AppLine> lines = ShellLines(device.Root());
+    EXPECT_EQ(ScreenCalls(lines),
+              (std::vector<std::string>{"Editor.CreateViewAndData", "Editor.Create",
+                                        "Editor.Resume(true)", "Editor.Pause", "Editor.Destroy"}));
+    // Create ran before the screen was built; the push's pause step found nothing to pause.
+    int bound = IndexOf(lines, "bindTextPath:");
+    int built = IndexOf(lines, "Editor.CreateViewAndData");
+    ASSERT_GE(bound, 0);
+    EXPECT_LT(bound, built);
+    EXPECT_EQ(lines[bound].body, "bindTextPath:" + device.PackagePath("res/") + "/locale");
+    for (const AppLine& line : lines) {
+        EXPECT_EQ(line.body.find("failed"), std::string::npos) << line.body;
+    }
+}

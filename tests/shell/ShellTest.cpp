@@ -1,0 +1,274 @@
+// The application shell: the lifecycle callbacks in the order the framework calls them,
+// a second launch request while the editor is shown, and the change handlers.
+#include "EditorMain.h"
+#include "LogCapture.h"
+#include "RecordingScreen.h"
+#include "StackFixture.h"
+#include "TestDevice.h"
+#include "ViewBasicElements.h"
+#include "ViewManager.h"
+
+#include <app.h>
+#include <vconf.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+using namespace watchtest;
+using NSClockEditor::ViewBasicElements;
+using NSClockEditor::ViewManager;
+
+// The shell's first screen in these tests: a recording screen named "Editor".
+static int gEditorsMade = 0;
+
+std::shared_ptr<NSClockEditor::ViewController> CreateEditorViewController() {
+    ++gEditorsMade;
+    return MakeScreen("Editor");
+}
+
+namespace {
+
+const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
+
+std::vector<std::string> Names(std::initializer_list<const char*> names) {
+    return std::vector<std::string>(names.begin(), names.end());
+}
+
+app_control_h MakeRequest(const char* marker) {
+    app_control_h request = nullptr;
+    EXPECT_EQ(app_control_create(&request), 0);
+    EXPECT_EQ(app_control_add_extra_data(request, "marker", marker), 0);
+    return request;
+}
+
+std::string Marker(app_control_h request) {
+    char* value = nullptr;
+    if (app_control_get_extra_data(request, "marker", &value) != 0 || !value)
+        return std::string();
+    std::string marker = value;
+    free(value);
+    return marker;
+}
+
+class Shell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("WATCH_APP_ID", EDITOR_APP_ID, 1);
+        InitToolkit();
+        mApp = AppMain::GetInstance();
+    }
+    void TearDown() override {
+        unsetenv("WATCH_APP_ID");
+        elm_shutdown();
+    }
+
+    // The framework's first three calls: create, the launch request, resume.
+    void Start() {
+        ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
+        app_control_h request = MakeRequest("first");
+        AppControl(request, mApp);
+        app_control_destroy(request); // valid only during the call
+        AppResume(mApp);
+    }
+
+    std::vector<std::string> Bodies() const {
+        std::vector<std::string> bodies;
+        for (const std::string& message : mLog.Messages("CLOCK-DALVEXA-EDITOR"))
+            bodies.push_back(LogBody(message));
+        return bodies;
+    }
+    bool HasBody(const std::string& body) const {
+        for (const std::string& b : Bodies()) {
+            if (b == body)
+                return true;
+        }
+        return false;
+    }
+    int CountGuard(const std::string& condition) const {
+        const std::string tail = "(" + condition + ") [return]";
+        int n = 0;
+        for (const std::string& body : Bodies()) {
+            if (body.size() >= tail.size() &&
+                body.compare(body.size() - tail.size(), tail.size(), tail) == 0)
+                ++n;
+        }
+        return n;
+    }
+
+    TestDevice mDevice;
+    LogCapture mLog;
+    AppMain* mApp = nullptr;
+};
+
+} // namespace
+
+TEST_F(Shell, FromCreateToTheFirstResume) {
+    ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
+    const std::string res = mDevice.PackagePath("res/");
+    EXPECT_TRUE(HasBody("bindTextPath:" + res + "/locale")) << mLog.Dump();
+    EXPECT_TRUE(HasBody("resDirPath:" + res)) << mLog.Dump();
+    EXPECT_DOUBLE_EQ(elm_app_base_scale_get(), 1.3);
+    // The scaffold is up and the view manager sits on its naviframe; no screen yet.
+    ASSERT_NE(ViewBasicElements::GetNaviframe(), nullptr);
+    EXPECT_TRUE(evas_object_visible_get(ViewBasicElements::GetWindow()));
+    EXPECT_EQ(gEditorsMade, 0);
+    EXPECT_EQ(mApp->GetCallerAppControl(), nullptr);
+    EXPECT_TRUE(mApp->GetViewBasicElements());
+
+    app_control_h request = MakeRequest("first");
+    AppControl(request, mApp);
+    app_control_h kept = mApp->GetCallerAppControl();
+    ASSERT_NE(kept, nullptr);
+    EXPECT_NE(kept, request);
+    app_control_destroy(request);
+    // A clone of its own, still readable once the framework's handle is gone.
+    EXPECT_EQ(Marker(kept), "first");
+    EXPECT_EQ(gEditorsMade, 0);
+    EXPECT_TRUE(Journal().empty());
+
+    mLog.Clear();
+    AppResume(mApp);
+    EXPECT_EQ(gEditorsMade, 1);
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
+    auto list = mApp->GetViewManager()->GetViewList();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.back()->GetViewData()->mViewType, NSClockEditor::VIEW_TYPE_EDITOR);
+    Elm_Object_Item* item = list.back()->GetViewData()->mNaviframeItem;
+    EXPECT_EQ(elm_naviframe_top_item_get(ViewBasicElements::GetNaviframe()), item);
+    EXPECT_FALSE(elm_naviframe_item_title_enabled_get(item));
+    EXPECT_TRUE(evas_object_visible_get(ViewBasicElements::GetWindow()));
+    // The push's pause step is the only line: the watches were registered.
+    EXPECT_EQ(Bodies().size(), 1u) << mLog.Dump();
+    EXPECT_EQ(CountGuard("mViewList.size() < 1"), 1);
+}
+
+TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
+    Start();
+    auto manager = mApp->GetViewManager();
+    ASSERT_TRUE(FinishTransition());
+    manager->InsertView(MakeScreen("Below"), 1, 0, false, false);
+    manager->InsertView(MakeScreen("Above"), 2, 5, false, false);
+    ASSERT_EQ(manager->GetViewList().size(), 3u);
+
+    app_control_h request = MakeRequest("second");
+    AppControl(request, mApp);
+    app_control_destroy(request);
+    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "second");
+    AppResume(mApp);
+
+    EXPECT_EQ(gEditorsMade, 1);
+    auto list = manager->GetViewList();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(std::dynamic_pointer_cast<RecordingController>(list.back())->Name(), "Editor");
+    EXPECT_EQ(eina_list_count(elm_naviframe_items_get(ViewBasicElements::GetNaviframe())), 1u);
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Resume(true)"}));
+    EXPECT_EQ(CallsOf("Below"), Names({"CreateViewAndData", "Create", "Released"}));
+    EXPECT_EQ(CallsOf("Above"), Names({"CreateViewAndData", "Create", "Released"}));
+
+    // Back from the background without a request: resumed with false.
+    AppPause(mApp);
+    AppResume(mApp);
+    EXPECT_EQ(CallsOf("Editor"),
+              Names({"CreateViewAndData", "Create", "Resume(true)", "Pause", "Resume(false)"}));
+    EXPECT_EQ(gEditorsMade, 1);
+}
+
+TEST_F(Shell, EveryCallbackRefusesAMissingApplicationObject) {
+    EXPECT_FALSE(AppCreate(nullptr));
+    AppControl(nullptr, nullptr);
+    AppResume(nullptr);
+    AppPause(nullptr);
+    AppTerminate(nullptr);
+    OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, nullptr);
+    EXPECT_EQ(CountGuard("pThis == NULL"), 6) << mLog.Dump();
+    SystemTimeChangedCb(nullptr, nullptr);
+    SettingApplicationTimezoneIdChangedCb(nullptr, nullptr);
+    SettingApplicationDateFormatChangedCb(nullptr, nullptr);
+    SystemChangedWhichRelatedWithTime(nullptr);
+    EXPECT_EQ(CountGuard("!pThis"), 4) << mLog.Dump();
+    EXPECT_EQ(Bodies().size(), 10u) << mLog.Dump();
+    EXPECT_EQ(gEditorsMade, 0);
+    EXPECT_EQ(ViewBasicElements::GetWindow(), nullptr);
+}
+
+TEST_F(Shell, StartsWithoutAResourceDirectory) {
+    unsetenv("WATCH_APP_ID");
+    ASSERT_TRUE(AppCreate(mApp));
+    EXPECT_TRUE(HasBody("GetResourceDirectoryPath failed, resDirPath:")) << mLog.Dump();
+    for (const std::string& body : Bodies())
+        EXPECT_EQ(body.find("bindTextPath"), std::string::npos) << body;
+    EXPECT_NE(ViewBasicElements::GetNaviframe(), nullptr);
+    AppResume(mApp);
+    EXPECT_EQ(gEditorsMade, 1);
+}
+
+TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
+    ASSERT_TRUE(AppCreate(mApp));
+    // A text of the editor's catalogue, translated by the toolkit on each change.
+    Evas_Object* label = elm_label_add(ViewBasicElements::GetWindow());
+    elm_object_domain_translatable_text_set(label, "clock-dalvexa", "WDS_CLOCK_MBODY_COLOR");
+
+    // Before the editor is pushed: nothing to resume.
+    ASSERT_EQ(vconf_set_str("db/menu_widget/language", "de_DE.UTF-8"), 0);
+    OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
+    EXPECT_FALSE(HasBody("language is null. we can't elm_language_set")) << mLog.Dump();
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_STREQ(elm_object_text_get(label), "Farbe");
+    ASSERT_EQ(vconf_set_str("db/menu_widget/language", "fr_FR.UTF-8"), 0);
+    OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
+    EXPECT_STREQ(elm_object_text_get(label), "Couleur");
+
+    AppResume(mApp);
+    OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
+    EXPECT_EQ(CallsOf("Editor").back(), "Resume(false)");
+
+    // Unreadable: logged, and the screen is resumed all the same.
+    ASSERT_EQ(vconf_unset("db/menu_widget/language"), 0);
+    mLog.Clear();
+    OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
+    EXPECT_TRUE(HasBody("language is null. we can't elm_language_set")) << mLog.Dump();
+    EXPECT_EQ(CallsOf("Editor"),
+              Names({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"}));
+}
+
+TEST_F(Shell, ThemeChanges) {
+    OnThemeFontChangedCb(nullptr);
+    std::vector<std::string> bodies = Bodies();
+    ASSERT_EQ(bodies.size(), 2u) << mLog.Dump();
+    EXPECT_EQ(bodies[0], "OnThemeFontChanged");
+    EXPECT_EQ(CountGuard("pThis == NULL"), 1);
+
+    Start();
+    mLog.Clear();
+    OnThemeColorChangedCb(mApp);
+    EXPECT_EQ(Bodies(), Names({"OnThemeColorChanged"}));
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
+    OnThemeFontChangedCb(mApp);
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Resume(false)"}));
+}
+
+TEST_F(Shell, TimeSettingChangesReachNoScreen) {
+    Start();
+    mLog.Clear();
+    SystemTimeChangedCb(nullptr, mApp);
+    SettingApplicationTimezoneIdChangedCb(nullptr, mApp);
+    SettingApplicationDateFormatChangedCb(nullptr, mApp);
+    EXPECT_TRUE(Bodies().empty()) << mLog.Dump();
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
+}
+
+TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
+    Start();
+    AppPause(mApp);
+    mLog.Clear();
+    AppTerminate(mApp);
+    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Pause", "Destroy"}));
+    EXPECT_EQ(mApp->GetViewManager()->GetViewList().size(), 1u);
+    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "first");
+    // Both tables were loaded at create and went without a guard line.
+    EXPECT_TRUE(mLog.Messages("CLOCK-COMMON").empty()) << mLog.Dump();
+    AppTerminate(mApp);
+    EXPECT_EQ(mLog.Messages("CLOCK-COMMON").size(), 2u) << mLog.Dump();
+}

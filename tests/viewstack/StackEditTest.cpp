@@ -1,0 +1,275 @@
+// Insert, pop-to and the deletions: where screens go, what the naviframe shows, and
+// which screens hear of it.
+#include "StackFixture.h"
+
+using namespace watchtest;
+using NSClockEditor::ViewManager;
+
+namespace {
+
+class ViewStackInsert : public StackTest {};
+class ViewStackPopTo : public StackTest {};
+class ViewStackDelete : public StackTest {};
+
+std::vector<std::string> Names(std::initializer_list<const char*> names) {
+    return std::vector<std::string>(names.begin(), names.end());
+}
+
+const std::vector<std::string> BUILT = {"CreateViewAndData", "Create"};
+
+} // namespace
+
+TEST_F(ViewStackInsert, AtDepthZeroGoesUnderTheShownScreen) {
+    auto a = Push("A");
+    auto b = MakeScreen("B");
+    mManager->InsertView(b, 2, 0, false, false);
+
+    EXPECT_EQ(StackNames(), Names({"B", "A"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(elm_naviframe_top_item_get(mNaviframe), a->Item());
+    EXPECT_EQ(CallsOf("A"), BUILT);
+    EXPECT_EQ(CallsOf("B"), BUILT);
+    EXPECT_EQ(b->GetViewData()->mViewType, 2);
+    EXPECT_FALSE(ViewManager::IsTransiting());
+    // Inserted items take the naviframe's default style.
+    EXPECT_STRNE(elm_object_item_style_get(b->Item()), "empty");
+}
+
+TEST_F(ViewStackInsert, DepthCountsFromTheTop) {
+    Push("A");
+    Push("B");
+    ASSERT_TRUE(FinishTransition());
+    Push("C");
+    ASSERT_TRUE(FinishTransition());
+    // Under B, the screen one below the top.
+    mManager->InsertView(MakeScreen("D"), 1, 1, false, false);
+    EXPECT_EQ(StackNames(), Names({"A", "D", "B", "C"}));
+    mManager->InsertView(MakeScreen("E"), 1, 2, false, false);
+    EXPECT_EQ(StackNames(), Names({"A", "E", "D", "B", "C"}));
+    // Under the bottom screen.
+    mManager->InsertView(MakeScreen("F"), 1, 4, false, false);
+    EXPECT_EQ(StackNames(), Names({"F", "A", "E", "D", "B", "C"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("C"), Names({"CreateViewAndData", "Create", "TransitionFinished"}));
+}
+
+TEST_F(ViewStackInsert, BeyondTheStackGoesOnTopWithoutFlagOrPause) {
+    auto a = Push("A");
+    auto b = MakeScreen("B");
+    mManager->InsertView(b, 1, 1, true, false);
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(elm_naviframe_top_item_get(mNaviframe), b->Item());
+    EXPECT_FALSE(ViewManager::IsTransiting());
+    EXPECT_EQ(CallsOf("A"), BUILT);
+    EXPECT_STRNE(elm_object_item_style_get(b->Item()), "empty");
+    EXPECT_TRUE(elm_naviframe_item_title_enabled_get(b->Item()));
+
+    mManager->InsertView(MakeScreen("C"), 1, -1, false, false);
+    mManager->InsertView(MakeScreen("D"), 1, 99, false, false);
+    EXPECT_EQ(StackNames(), Names({"A", "B", "C", "D"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("B"), BUILT);
+}
+
+TEST_F(ViewStackInsert, OnAnEmptyStackGoesOnTop) {
+    mManager->InsertView(MakeScreen("A"), 0, 0, false, false);
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackInsert, AScreenWithoutLayoutOrDataChangesNothing) {
+    Push("A");
+    ScreenOptions noLayout;
+    noLayout.createFails = true;
+    mManager->InsertView(MakeScreen("X", noLayout), 1, 0, false, false);
+    EXPECT_EQ(CountGuard("layout == NULL"), 1) << mLog.Dump();
+
+    ScreenOptions noData;
+    noData.noData = true;
+    auto y = MakeScreen("Y", noData);
+    mManager->InsertView(y, 1, 0, false, false);
+    EXPECT_EQ(CountGuard("!viewDataPtr"), 1) << mLog.Dump();
+    EXPECT_FALSE(evas_object_visible_get(y->BaseLayout()));
+
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("X"), Names({"CreateViewAndData", "Create", "Released"}));
+}
+
+TEST_F(ViewStackInsert, UnderAnEntryWithoutDataFallsBackToTheTop) {
+    auto a = Push("A");
+    a->DropData();
+    mManager->InsertView(MakeScreen("B"), 1, 0, false, false);
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+}
+
+TEST_F(ViewStackInsert, DuringATransitionWaitsLikeAPush) {
+    Push("A");
+    Push("B");
+    mManager->InsertView(MakeScreen("C"), 1, 1, false, false);
+    EXPECT_TRUE(CallsOf("C").empty());
+    ASSERT_TRUE(FinishTransition());
+    Frame();
+    Frame();
+    EXPECT_EQ(CountStackLines("InsertViewAnimator"), 2) << mLog.Dump();
+    EXPECT_EQ(StackNames(), Names({"C", "A", "B"}));
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackPopTo, GoesBackToTheScreenOfThatType) {
+    Push("A", 1);
+    Push("B", 2);
+    ASSERT_TRUE(FinishTransition());
+    Push("C", 3);
+    ASSERT_TRUE(FinishTransition());
+    mLog.Clear();
+    mManager->PopToView(1);
+
+    EXPECT_TRUE(ViewManager::IsTransiting());
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(CountGuard("viewType == iterViewType", "break"), 1) << mLog.Dump();
+    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause", "UpdatedByPop"}));
+    // The removed screens hear nothing.
+    EXPECT_EQ(CallsOf("B"),
+              Names({"CreateViewAndData", "Create", "TransitionFinished", "Pause", "Released"}));
+    EXPECT_EQ(CallsOf("C"),
+              Names({"CreateViewAndData", "Create", "TransitionFinished", "Released"}));
+    ASSERT_TRUE(FinishTransition());
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("A").back(), "TransitionFinished");
+}
+
+TEST_F(ViewStackPopTo, ATypeNotOnTheStackRemovesNothing) {
+    Push("A", 1);
+    Push("B", 2);
+    ASSERT_TRUE(FinishTransition());
+    mManager->PopToView(7);
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("B").back(), "UpdatedByPop");
+    EXPECT_FALSE(ViewManager::IsTransiting());
+}
+
+TEST_F(ViewStackPopTo, TheShownTypeDoesNotRaiseTheFlag) {
+    Push("A", 1);
+    Push("B", 2);
+    ASSERT_TRUE(FinishTransition());
+    mManager->PopToView(2);
+    EXPECT_FALSE(ViewManager::IsTransiting());
+    EXPECT_EQ(CountGuard("viewType == iterViewType", "break"), 1) << mLog.Dump();
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    EXPECT_EQ(CallsOf("B").back(), "UpdatedByPop");
+    // Requests still run at once.
+    mManager->DeleteView(1);
+    EXPECT_EQ(StackNames(), Names({"B"}));
+}
+
+TEST_F(ViewStackPopTo, WithDuplicatesKeepsListAndNaviframeInStep) {
+    Push("A", 1);
+    Push("B", 2);
+    ASSERT_TRUE(FinishTransition());
+    Push("C", 1);
+    ASSERT_TRUE(FinishTransition());
+    Push("D", 3);
+    ASSERT_TRUE(FinishTransition());
+    mManager->PopToView(1);
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    ASSERT_TRUE(FinishTransition());
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackPopTo, OnAnEmptyStackOnlyLogs) {
+    mManager->PopToView(0);
+    EXPECT_EQ(CountGuard("mViewList.size() < 1"), 1) << mLog.Dump();
+    EXPECT_EQ(StackLines().size(), 1u);
+}
+
+TEST_F(ViewStackPopTo, DuringATransitionWaits) {
+    Push("A", 1);
+    Push("B", 2);
+    mManager->PopToView(1);
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    ASSERT_TRUE(FinishTransition());
+    Frame();
+    Frame();
+    EXPECT_EQ(CountStackLines("PopToViewAnimator"), 2) << mLog.Dump();
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    ASSERT_TRUE(FinishTransition());
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackDelete, TheTopScreenGoesWithoutAnyCall) {
+    Push("A", 1);
+    Push("B", 2);
+    ASSERT_TRUE(FinishTransition());
+    mLog.Clear();
+    mManager->DeleteView(2);
+    EXPECT_EQ(StackNames(), Names({"A"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause"}));
+    EXPECT_EQ(CallsOf("B").back(), "Released");
+    EXPECT_FALSE(ViewManager::IsTransiting());
+    EXPECT_TRUE(StackLines().empty()) << mLog.Dump();
+}
+
+TEST_F(ViewStackDelete, EveryScreenOfTheTypeGoes) {
+    Push("A", 1);
+    mManager->InsertView(MakeScreen("B", {}), 2, 5, false, false);
+    mManager->InsertView(MakeScreen("C", {}), 1, 5, false, false);
+    mManager->InsertView(MakeScreen("D", {}), 3, 5, false, false);
+    mManager->DeleteView(1);
+    EXPECT_EQ(StackNames(), Names({"B", "D"}));
+    ExpectStackMatchesNaviframe();
+    EXPECT_TRUE(mManager->CheckExistOrNot(2));
+    EXPECT_FALSE(mManager->CheckExistOrNot(1));
+}
+
+TEST_F(ViewStackDelete, AllButOneTypeKeepsScreensWithoutData) {
+    Push("A", 1);
+    mManager->InsertView(MakeScreen("B", {}), 0, 5, false, false);
+    auto c = MakeScreen("C", {});
+    mManager->InsertView(c, 2, 5, false, false);
+    mManager->InsertView(MakeScreen("D", {}), 0, 5, false, false);
+    c->DropData();
+    mManager->DeleteAllViewExceptSpecificView(0);
+    EXPECT_EQ(StackNames(), Names({"B", "C", "D"}));
+    // Searches skip a screen without data.
+    EXPECT_FALSE(mManager->CheckExistOrNot(2));
+}
+
+TEST_F(ViewStackDelete, ToASpecificTypeNeedsThatType) {
+    Push("A", 1);
+    mManager->InsertView(MakeScreen("B", {}), 2, 5, false, false);
+    mManager->InsertView(MakeScreen("C", {}), 3, 5, false, false);
+    mManager->DeleteToSpecificView(9);
+    EXPECT_EQ(CountGuard("CheckExistOrNot(viewType) == false"), 1) << mLog.Dump();
+    EXPECT_EQ(StackNames(), Names({"A", "B", "C"}));
+
+    // Screens of other types go, below and above alike.
+    mManager->DeleteToSpecificView(2);
+    EXPECT_EQ(StackNames(), Names({"B"}));
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackDelete, DuringATransitionWaits) {
+    Push("A", 1);
+    Push("B", 2);
+    mManager->DeleteAllViewExceptSpecificView(2);
+    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    ASSERT_TRUE(FinishTransition());
+    Frame();
+    Frame();
+    EXPECT_EQ(CountStackLines("DeleteAllViewExceptSpecificViewAnimator"), 2) << mLog.Dump();
+    EXPECT_EQ(StackNames(), Names({"B"}));
+    ExpectStackMatchesNaviframe();
+}
+
+TEST_F(ViewStackDelete, TheListHandedOutIsACopy) {
+    EXPECT_TRUE(mManager->GetViewList().empty());
+    Push("A");
+    auto list = mManager->GetViewList();
+    list.clear();
+    list.push_back(nullptr);
+    EXPECT_EQ(StackNames(), Names({"A"}));
+}
