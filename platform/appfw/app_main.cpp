@@ -14,6 +14,7 @@
 #include "app_window.h"
 #include "dlog.h"
 #include "watch_appfw.h"
+#include "watch_theme.h"
 #include "watch_bus.h"
 #include "watch_device.h"
 
@@ -227,6 +228,8 @@ int Runtime::Run(int argc, char** argv) {
     ecore_app_no_system_modules();
     if (mUi) {
         elm_init(argc, argv);
+        // The device's own widget styles (round toast, bottom button...) over EFL's theme.
+        watch_theme_apply();
     } else {
         ecore_init();
         ecore_app_args_set(argc, const_cast<const char**>(argv));
@@ -524,8 +527,8 @@ void Runtime::OnWindowChange(bool raised) {
         self->ToFront();
     } else if (!raised && !wanted && self->mState == State::Running) {
         self->ToBack(true);
-    } else if (!wanted) {
-        self->ReleaseFront();
+    } else if (!wanted && self->mState == State::Paused) {
+        self->ReleaseFront(); // out of the queue behind the front application
     }
 }
 

@@ -23,15 +23,24 @@ namespace {
 constexpr double kNoTimeout = static_cast<double>(INT_MAX);
 
 Eldbus_Connection* gConnection = nullptr;
+// Set when the bus went away; the connection is let go of outside Eldbus's callback.
+bool gDisconnected = false;
 
 void OnDisconnected(void*, Eldbus_Connection* connection, void*) {
     if (connection != gConnection)
         return;
     LOG_ERROR("the device bus went away: launch requests fail until it is back");
-    eldbus_connection_event_callback_del(connection, ELDBUS_CONNECTION_EVENT_DISCONNECTED,
+    gDisconnected = true;
+}
+
+void DropConnection() {
+    if (!gConnection)
+        return;
+    eldbus_connection_event_callback_del(gConnection, ELDBUS_CONNECTION_EVENT_DISCONNECTED,
                                          OnDisconnected, nullptr);
+    bus::Release(gConnection);
     gConnection = nullptr;
-    bus::Release(connection);
+    gDisconnected = false;
 }
 
 // A request sent with a reply callback, until the reply (or the failure) comes.
@@ -177,6 +186,8 @@ bool VariantIs(Eldbus_Message_Iter* variant, const char* signature) {
 } // namespace
 
 Eldbus_Connection* LaunchConnection() {
+    if (gDisconnected)
+        DropConnection();
     if (!gConnection) {
         gConnection = bus::Connect();
         if (gConnection)
@@ -193,12 +204,7 @@ void ShutdownLaunches() {
         launch->forgotten = true;
     for (PendingLaunch* launch : pending)
         eldbus_pending_cancel(launch->pending);
-    if (gConnection) {
-        eldbus_connection_event_callback_del(gConnection, ELDBUS_CONNECTION_EVENT_DISCONNECTED,
-                                             OnDisconnected, nullptr);
-        bus::Release(gConnection);
-        gConnection = nullptr;
-    }
+    DropConnection();
 }
 
 bool AppendExtras(Eldbus_Message_Iter* iter, const Extras& extras) {

@@ -37,6 +37,8 @@ TEST_F(AppfwTest, ASecondRequestReachesTheRunningProcess) {
     EXPECT_EQ(first->extras["pid"], second->extras["pid"]);
     const int pid = std::stoi(first->extras["pid"]);
     EXPECT_EQ(CreatedPids().size(), 1u);
+    // The app answers inside app_control; its resume follows the reply.
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", pid, 2));
     EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control resume app_control resume");
 }
 

@@ -111,3 +111,19 @@ TEST_F(AppfwTest, DeviceShutdownEndsItsApplications) {
     EXPECT_EQ(Join(Lifecycle(AppLines(ui))), "create app_control resume pause terminate");
     EXPECT_EQ(Join(Lifecycle(AppLines(service))), "create app_control terminate");
 }
+
+TEST_F(AppfwTest, ABusThatGoesAwayEndsItsApplications) {
+    Prepare();
+    const int pid = std::stoi(Launch(kUi, {})->extras.at("pid"));
+    const int daemon = atoi(watchtest::ReadFile(mDevice->Root() + "/run/bus.pid").c_str());
+    ASSERT_GT(daemon, 0);
+    kill(daemon, SIGKILL);
+    ASSERT_TRUE(WaitForExit(pid));
+    EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control resume pause terminate");
+    EXPECT_EQ(CountLog("WATCH-APPFW", "the device bus went away: the application ends", pid), 1);
+    // This process's sends notice it too, and fail with a logged error.
+    int sent = 0;
+    watchtest::RunLoopUntil([&] { return CountLog("WATCH-APPFW", "went away", getpid()) > 0; });
+    Send(kService, {}, &sent);
+    EXPECT_EQ(sent, APP_CONTROL_ERROR_LAUNCH_FAILED);
+}
