@@ -13,7 +13,6 @@
 #include <libintl.h>
 #include <malloc.h>
 #include <uxt_theme.h>
-#include <watch_theme.h>
 
 #include <cstring>
 #include <exception>
@@ -85,11 +84,6 @@ bool AppCreate(void* data) {
 
     std::shared_ptr<ViewBasicElements> viewBasicElementsPtr = pThis->mViewBasicElementsPtr;
     RETURN_VALUE_IF(!viewBasicElementsPtr, false);
-    // The device's toolkit has the platform's widget styles built in; here they are a
-    // theme extension, and the scaffold's layout needs them.
-    int themeResult = watch_theme_apply();
-    if (themeResult != 0)
-        CLOCK_LOG("watch_theme_apply failed(%d)", themeResult);
     // An incomplete scaffold is logged where it failed; whatever needs a missing widget
     // logs its own guard later.
     viewBasicElementsPtr->SetupViewBasicElements();
