@@ -1,0 +1,5 @@
+#include "EditorMain.h"
+
+int main(int argc, char** argv) {
+    return EditorMain(argc, argv);
+}

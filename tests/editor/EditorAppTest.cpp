@@ -1,0 +1,370 @@
+#include "EditorAppTest.h"
+#include "EditorMain.h"
+#include "LoopUtil.h"
+#include "ViewManager.h"
+
+#include <app.h>
+#include <app_control.h>
+#include <app_preference.h>
+#include <app_window.h>
+#include <vconf.h>
+#include <vconf_store.h>
+#include <watch_bus.h>
+#include <watch_device.h>
+
+#include <Ecore.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace editortest {
+
+namespace {
+
+const char* const PACKAGE_ID = "com.korvane.clock-dalvexa";
+const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
+
+void CollectObjects(Evas_Object* obj, std::vector<Evas_Object*>* out) {
+    out->push_back(obj);
+    if (!evas_object_smart_smart_get(obj))
+        return;
+    Eina_List* members = evas_object_smart_members_get(obj);
+    Eina_List* l;
+    void* member;
+    EINA_LIST_FOREACH(members, l, member)
+    CollectObjects(static_cast<Evas_Object*>(member), out);
+    eina_list_free(members);
+}
+
+bool CollectExtra(app_control_h reply, const char* key, void* data) {
+    char* value = nullptr;
+    if (app_control_get_extra_data(reply, key, &value) == APP_CONTROL_ERROR_NONE && value)
+        (*static_cast<std::map<std::string, std::string>*>(data))[key] = value;
+    free(value);
+    return true;
+}
+
+} // namespace
+
+void EditorAppTest::SetUp() {
+    mDevice.reset(new watchtest::TestDevice(true));
+    // The test's companion service stands in for the package's own.
+    const std::string service = mDevice->PackagePath("bin/clock-dalvexa-service");
+    {
+        std::ifstream in(EDITOR_TEST_COMPANION, std::ios::binary);
+        std::ofstream out(service, std::ios::binary);
+        out << in.rdbuf();
+        ASSERT_TRUE(in.good() && out.good()) << "cannot install the companion as " << service;
+    }
+    chmod(service.c_str(), 0755);
+    mDevice->Boot();
+    setenv("WATCH_APP_ID", EDITOR_APP_ID, 1);
+    // The device's language: the catalogues' English texts. The framework does not set
+    // the process's locale from it, so the test does, as the program's environment.
+    auto lang = watchtest::Watchctl({"lang", "en_US.UTF-8"});
+    ASSERT_EQ(lang.status, 0) << lang.err;
+    setenv("LANG", "en_US.UTF-8", 1);
+    setlocale(LC_ALL, "");
+}
+
+void EditorAppTest::TearDown() {
+    for (auto& process : mBackground)
+        process->Wait(5.0);
+    mBackground.clear();
+    unsetenv("DBUS_STARTER_ADDRESS");
+    mDevice.reset();
+}
+
+void EditorAppTest::StoreBand(int band) {
+    auto r =
+        watchtest::Watchctl({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
+                             std::to_string(band), "--type", "int"});
+    ASSERT_EQ(r.status, 0) << r.err;
+}
+
+void EditorAppTest::SetCountryCode(const std::string& code) {
+    auto r = watchtest::Watchctl({"vconf", "set", "db/csc/country_iso", code, "--type", "string"});
+    ASSERT_EQ(r.status, 0) << r.err;
+}
+
+void EditorAppTest::SilenceCompanion() {
+    std::ofstream(mDevice->Root() + "/companion.mode") << "silent\n";
+}
+
+void EditorAppTest::Step(const std::string& what, std::function<bool()> until,
+                         std::function<void()> action) {
+    mSteps.push_back(ScriptStep{what, until, action, 0});
+}
+
+double EditorAppTest::StepTime(const std::string& what) const {
+    for (const ScriptStep& step : mSteps) {
+        if (step.what == what)
+            return step.doneAt;
+    }
+    ADD_FAILURE() << "no step \"" << what << "\"";
+    return 0;
+}
+
+void EditorAppTest::RunSteps() {
+    static bool running = false;
+    if (running)
+        return; // an action that runs the loop itself
+    running = true;
+    while (mNext < mSteps.size() && !mTimedOut) {
+        ScriptStep& step = mSteps[mNext];
+        if (step.until && !step.until())
+            break;
+        ++mNext;
+        if (step.action)
+            step.action();
+        step.doneAt = watchtest::Now();
+    }
+    running = false;
+}
+
+Eina_Bool EditorAppTest::RunStepsCb(void* data) {
+    static_cast<EditorAppTest*>(data)->RunSteps();
+    return ECORE_CALLBACK_RENEW;
+}
+
+Eina_Bool EditorAppTest::SafetyCb(void* data) {
+    EditorAppTest* self = static_cast<EditorAppTest*>(data);
+    self->mTimedOut = true;
+    ui_app_exit();
+    return ECORE_CALLBACK_CANCEL;
+}
+
+int EditorAppTest::RunEditor(double timeoutSeconds) {
+    ecore_app_no_system_modules();
+    ecore_init();
+    // Started for a launch request, as the device bus starts it: the first request the
+    // editor gets is the one the test sends.
+    setenv("DBUS_STARTER_ADDRESS", watch::bus::Address().c_str(), 1);
+    Ecore_Timer* poll = ecore_timer_add(0.005, RunStepsCb, this);
+    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(RunStepsCb, this);
+    Ecore_Timer* safety = ecore_timer_add(timeoutSeconds, SafetyCb, this);
+
+    char name[] = "clock-dalvexa-editor";
+    char* argv[] = {name, nullptr};
+    const int status = EditorMain(1, argv);
+    mExitTime = watchtest::Now();
+
+    ecore_timer_del(poll);
+    ecore_idle_exiter_del(exiter);
+    if (!mTimedOut)
+        ecore_timer_del(safety);
+    ecore_shutdown();
+
+    if (mTimedOut && mNext < mSteps.size())
+        ADD_FAILURE() << "timed out waiting for: " << mSteps[mNext].what << "\n" << mLog.Dump();
+    else if (mTimedOut)
+        ADD_FAILURE() << "every step ran but the editor did not end\n" << mLog.Dump();
+    else if (mNext < mSteps.size())
+        ADD_FAILURE() << "the editor ended before: " << mSteps[mNext].what << "\n" << mLog.Dump();
+    return status;
+}
+
+void EditorAppTest::SendLaunchRequest(const std::map<std::string, std::string>& extras) {
+    app_control_h request = nullptr;
+    ASSERT_EQ(app_control_create(&request), APP_CONTROL_ERROR_NONE);
+    app_control_set_app_id(request, EDITOR_APP_ID);
+    app_control_set_operation(request, APP_CONTROL_OPERATION_DEFAULT);
+    for (const auto& extra : extras)
+        app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
+    EXPECT_EQ(app_control_send_launch_request(request, OnReplyCb, this), APP_CONTROL_ERROR_NONE);
+    app_control_destroy(request);
+}
+
+void EditorAppTest::OnReplyCb(app_control_h, app_control_h reply, app_control_result_e result,
+                              void* data) {
+    Reply r;
+    r.result = result;
+    r.hasReply = reply != nullptr;
+    r.time = watchtest::Now();
+    if (reply)
+        app_control_foreach_extra_data(reply, CollectExtra, &r.extras);
+    static_cast<EditorAppTest*>(data)->mReplies.push_back(r);
+}
+
+std::shared_ptr<NSClockEditor::EditorView> EditorAppTest::View() const {
+    std::shared_ptr<NSClockEditor::ViewManager> manager = AppMain::GetInstance()->GetViewManager();
+    if (!manager)
+        return nullptr;
+    auto list = manager->GetViewList();
+    if (list.empty() || !list.back())
+        return nullptr;
+    return std::dynamic_pointer_cast<NSClockEditor::EditorView>(list.back()->GetView());
+}
+
+Evas_Object* EditorAppTest::Layout() const {
+    auto view = View();
+    return view ? view->GetBaseLayout() : nullptr;
+}
+
+Evas_Object* EditorAppTest::Scroller() const {
+    Evas_Object* layout = Layout();
+    Evas_Object* pages = layout ? elm_object_part_content_get(layout, "part_scroller") : nullptr;
+    return pages ? elm_object_part_content_get(pages, "part_page") : nullptr;
+}
+
+int EditorAppTest::ShownPage() const {
+    Evas_Object* scroller = Scroller();
+    if (!scroller)
+        return -1;
+    int h = -1, v = -1;
+    elm_scroller_current_page_get(scroller, &h, &v);
+    return v;
+}
+
+bool EditorAppTest::PagesShown() const {
+    Evas_Object* layout = Layout();
+    return layout && elm_object_part_content_get(layout, "part_button_bottom") != nullptr;
+}
+
+bool EditorAppTest::OkButtonInPlace() const {
+    Evas_Object* layout = Layout();
+    Evas_Object* button =
+        layout ? elm_object_part_content_get(layout, "part_button_bottom") : nullptr;
+    if (!button)
+        return false;
+    int x, y, w, h;
+    evas_object_geometry_get(button, &x, &y, &w, &h);
+    // At rest its lower edge is at the screen's (the button may be a pixel taller than
+    // its part); while it slides in, it is lower.
+    return h > 0 && y + h <= 361;
+}
+
+bool EditorAppTest::TutorialFadedIn() const {
+    Evas_Object* layout = Layout();
+    if (!TutorialShown())
+        return false;
+    const Evas_Object* clip =
+        edje_object_part_object_get(elm_layout_edje_get(layout), "tutorial_clip");
+    int r, g, b, a = 0;
+    evas_object_color_get(clip, &r, &g, &b, &a);
+    return a == 255;
+}
+
+Evas_Object* EditorAppTest::Notice() const {
+    Evas_Object* layout = Layout();
+    if (!layout)
+        return nullptr;
+    Evas* canvas = evas_object_evas_get(layout);
+    std::vector<Evas_Object*> all;
+    for (Evas_Object* o = evas_object_bottom_get(canvas); o; o = evas_object_above_get(o))
+        CollectObjects(o, &all);
+    for (Evas_Object* o : all) {
+        const char* type = evas_object_type_get(o);
+        const char* style =
+            type && strcmp(type, "elm_popup") == 0 ? elm_object_style_get(o) : nullptr;
+        if (style && strcmp(style, "toast/circle") == 0 && evas_object_visible_get(o))
+            return o;
+    }
+    return nullptr;
+}
+
+bool EditorAppTest::TutorialShown() const {
+    Evas_Object* layout = Layout();
+    if (!layout)
+        return false;
+    double value = 0;
+    const char* state =
+        edje_object_part_state_get(elm_layout_edje_get(layout), "tutorial.page", &value);
+    return state && strcmp(state, "visible") == 0;
+}
+
+void EditorAppTest::Rotary(bool clockwise, unsigned notches) {
+    std::string error;
+    EXPECT_TRUE(watch::appfw::windows::FeedRotary(clockwise, notches, &error)) << error;
+}
+
+void EditorAppTest::Key(const std::string& key) {
+    std::string error;
+    EXPECT_TRUE(watch::appfw::windows::FeedKey(key, &error)) << error;
+}
+
+void EditorAppTest::Tap(int x, int y) {
+    std::string error;
+    EXPECT_TRUE(watch::appfw::windows::FeedTap(x, y, &error)) << error;
+}
+
+void EditorAppTest::Screenshot(const std::string& name) {
+    const std::string dir = std::string(WATCH_TEST_BINARY_DIR) + "/editor/screenshots";
+    watch::MakeDirs(dir);
+    std::string error;
+    int w = 0, h = 0;
+    EXPECT_TRUE(watch::appfw::windows::Screenshot(dir + "/" + name + ".png", &w, &h, &error))
+        << error;
+    EXPECT_EQ(w, 360);
+    EXPECT_EQ(h, 360);
+}
+
+void EditorAppTest::Background(const std::vector<std::string>& watchctlArgs) {
+    std::vector<std::string> argv = {WATCHCTL_PATH};
+    argv.insert(argv.end(), watchctlArgs.begin(), watchctlArgs.end());
+    mBackground.emplace_back(new watchtest::BackgroundProcess(argv));
+}
+
+void EditorAppTest::SetBandElsewhere(int band) {
+    auto r = watchtest::Watchctl({"pref", PACKAGE_ID, "set",
+                                  NSClockEditor::EditorView::ColorBandKey(), std::to_string(band)});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+void EditorAppTest::SetVconfIntElsewhere(const std::string& key, int value) {
+    auto r = watchtest::Watchctl({"vconf", "set", key, std::to_string(value), "--type", "int"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+void EditorAppTest::SetVconfIntUnannounced(const std::string& key, int value) {
+    // The same database under a channel nobody listens to.
+    watch::settings::Store store(watch::vconf::DatabasePath(), "editor-test-unheard", "EDITOR-TEST",
+                                 "");
+    EXPECT_EQ(store.Set(key, watch::settings::Value::Int(value)), watch::settings::Status::Ok);
+}
+
+int EditorAppTest::StoredBand() const {
+    int band = -1;
+    if (preference_get_int(NSClockEditor::EditorView::ColorBandKey().c_str(), &band) != 0)
+        return -1;
+    return band;
+}
+
+bool EditorAppTest::VconfInt(const std::string& key, int* value) const {
+    return vconf_get_int(key.c_str(), value) == 0;
+}
+
+std::string EditorAppTest::VconfString(const std::string& key) const {
+    char* value = vconf_get_str(key.c_str());
+    std::string text = value ? value : "";
+    free(value);
+    return text;
+}
+
+std::vector<std::string> EditorAppTest::CompanionRequests() const {
+    std::vector<std::string> lines;
+    std::istringstream in(watchtest::ReadFile(mDevice->Root() + "/companion.log"));
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> EditorAppTest::EditorLog() const {
+    std::vector<std::string> bodies;
+    for (const std::string& m : mLog.Messages("CLOCK-DALVEXA-EDITOR"))
+        bodies.push_back(watchtest::LogBody(m));
+    return bodies;
+}
+
+int EditorAppTest::CountEditorLog(const std::string& body) const {
+    int n = 0;
+    for (const std::string& b : EditorLog())
+        n += b == body;
+    return n;
+}
+
+} // namespace editortest

@@ -1,0 +1,117 @@
+// The editor program run in the test process under the real application framework, on a
+// booted test device, as if the device bus had started it for a launch request. The test
+// process is also the caller: it sends that request over the bus and records the replies.
+// A test writes a script of steps, each waiting for a condition on the running editor and
+// then acting; RunEditor() runs the program until it ends by itself.
+#pragma once
+
+#include "EditorView.h"
+#include "LogCapture.h"
+#include "TestDevice.h"
+
+#include <Elementary.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace editortest {
+
+// One answer to the test's launch request.
+struct Reply {
+    int result = 0;
+    bool hasReply = false;
+    std::map<std::string, std::string> extras;
+    double time = 0; // monotonic seconds
+};
+
+class EditorAppTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Device set-up, before RunEditor.
+    void StoreBand(int band); // the stored colour band
+    void SetCountryCode(const std::string& code);
+    void SilenceCompanion(); // the companion service records requests but never answers
+
+    // Script. A step waits until `until` holds (checked every few milliseconds and after
+    // every loop iteration), then runs `action` and records the time.
+    void Step(const std::string& what, std::function<bool()> until,
+              std::function<void()> action = nullptr);
+    void Do(const std::string& what, std::function<void()> action) { Step(what, nullptr, action); }
+    // Runs the editor program until it ends; its exit status. A step still waiting after
+    // timeoutSeconds fails the test and the program is asked to exit.
+    int RunEditor(double timeoutSeconds = 30.0);
+    double StepTime(const std::string& what) const;
+    double ExitTime() const { return mExitTime; }
+
+    // The caller: sends the launch request (from a step) and records its replies.
+    void SendLaunchRequest(const std::map<std::string, std::string>& extras = {});
+    const std::vector<Reply>& Replies() const { return mReplies; }
+
+    // The running editor.
+    std::shared_ptr<NSClockEditor::EditorView> View() const;
+    Evas_Object* Layout() const;
+    Evas_Object* Scroller() const;
+    int ShownPage() const;   // the page the scroller shows
+    bool PagesShown() const; // the OK button is in place: the interactive screen
+    // The OK button has slid in and sits on the bottom edge: it can be tapped.
+    bool OkButtonInPlace() const;
+    Evas_Object* Notice() const; // the shown "toast/circle" popup, or null
+    bool TutorialShown() const;
+    // The overlay has faded in completely: it takes taps.
+    bool TutorialFadedIn() const;
+
+    // Input and pictures, as real events of the window's canvas.
+    void Rotary(bool clockwise, unsigned notches = 1);
+    void Key(const std::string& key);
+    void Tap(int x, int y);
+    void Screenshot(const std::string& name);
+
+    // A watchctl command running beside the editor (one that talks to the editor must not
+    // block its loop); waited for at the end of the test.
+    void Background(const std::vector<std::string>& watchctlArgs);
+
+    // Another process of the device changes a setting.
+    void SetBandElsewhere(int band);
+    void SetVconfIntElsewhere(const std::string& key, int value);
+    // Writes an int vconf key without announcing the change: a writer that nobody hears.
+    void SetVconfIntUnannounced(const std::string& key, int value);
+
+    int StoredBand() const; // -1 when none is stored
+    bool VconfInt(const std::string& key, int* value) const;
+    std::string VconfString(const std::string& key) const;
+    std::vector<std::string> CompanionRequests() const;
+    // Bodies of the editor's log lines, in order.
+    std::vector<std::string> EditorLog() const;
+    int CountEditorLog(const std::string& body) const;
+
+    watchtest::LogCapture mLog;
+    std::unique_ptr<watchtest::TestDevice> mDevice;
+
+  private:
+    struct ScriptStep {
+        std::string what;
+        std::function<bool()> until;
+        std::function<void()> action;
+        double doneAt = 0;
+    };
+    static Eina_Bool RunStepsCb(void* data);
+    static Eina_Bool SafetyCb(void* data);
+    static void OnReplyCb(app_control_h request, app_control_h reply, app_control_result_e result,
+                          void* data);
+    void RunSteps();
+
+    std::vector<ScriptStep> mSteps;
+    size_t mNext = 0;
+    bool mTimedOut = false;
+    double mExitTime = 0;
+    std::vector<Reply> mReplies;
+    std::vector<std::unique_ptr<watchtest::BackgroundProcess>> mBackground;
+};
+
+} // namespace editortest

@@ -1,0 +1,186 @@
+// Applying a colour: OK, the companion service, the caller's reply, the idle-clock
+// hand-over and the exits; and a colour changed from elsewhere while the editor is open.
+#include "EditorAppTest.h"
+#include "LoopUtil.h"
+#include "ViewBasicElements.h"
+
+#include <app_control.h>
+
+using editortest::EditorAppTest;
+using watchtest::Now;
+
+namespace {
+
+const char* const IDLE_CLOCK_SHOW = "db/setting/idle_clock_show";
+const char* const CLOCKS_SET_IDLE = "db/wms/clocks_set_idle";
+const char* const COMPANION_REQUEST =
+    "operation=watch://device.korvane/appcontrol/operation/settings "
+    "caller=com.korvane.clock-dalvexa.editor extras=0 reply=wanted";
+
+bool Launched() {
+    return NSClockEditor::ViewBasicElements::GetWindow() != nullptr;
+}
+
+} // namespace
+
+class EditorApplyTest : public EditorAppTest {
+  protected:
+    // The editor has handed over to the idle clock.
+    bool HandedOver() const {
+        int show = 0;
+        return VconfInt(IDLE_CLOCK_SHOW, &show) && show == 1 &&
+               VconfString(CLOCKS_SET_IDLE) == "com.korvane.clock-dalvexa";
+    }
+    // Body of the shown notice.
+    std::string NoticeText() const {
+        Evas_Object* notice = Notice();
+        const char* text = notice ? elm_object_part_text_get(notice, "elm.text") : nullptr;
+        return text ? text : "";
+    }
+};
+
+TEST_F(EditorApplyTest, OkStoresTellsTheCompanionAnswersAndExitsWhenTheIdleClockShows) {
+    StoreBand(1);
+    Step("launched", Launched, [&] { SendLaunchRequest(); });
+    Step(
+        "pages shown", [&] { return OkButtonInPlace(); },
+        [&] {
+            Rotary(true, 2);
+            EXPECT_EQ(ShownPage(), 3);
+            Screenshot("two-detents");
+            Tap(180, 330); // the OK button along the bottom edge
+        });
+    Step(
+        "answered", [&] { return !Replies().empty(); },
+        [&] {
+            Screenshot("ok-final-frame");
+            EXPECT_EQ(StoredBand(), 3);
+            EXPECT_EQ(Notice(), nullptr); // the editor's own store is no change from elsewhere
+        });
+    Step(
+        "handed over", [&] { return HandedOver(); },
+        [&] { SetVconfIntElsewhere(IDLE_CLOCK_SHOW, 0); });
+    EXPECT_EQ(RunEditor(), 0);
+
+    ASSERT_EQ(Replies().size(), 1u); // and none from the teardown
+    EXPECT_EQ(Replies()[0].result, APP_CONTROL_RESULT_SUCCEEDED);
+    EXPECT_EQ(Replies()[0].extras,
+              (std::map<std::string, std::string>{{"watch_editor_save", "true"},
+                                                  {"watch_editor_tutorial", "true"}}));
+    // The reply comes when the 0.2 s animation has ended.
+    EXPECT_GE(Replies()[0].time - StepTime("pages shown"), 0.19);
+    EXPECT_EQ(CompanionRequests(), std::vector<std::string>{COMPANION_REQUEST});
+    EXPECT_EQ(StoredBand(), 3);
+    // By the change notification, well before the 3 s check.
+    EXPECT_LT(ExitTime() - StepTime("handed over"), 2.0);
+    EXPECT_EQ(CountEditorLog("SendXMLToMobile"), 1);
+    EXPECT_EQ(CountEditorLog("OKButtonClickedIdler"), 1);
+}
+
+TEST_F(EditorApplyTest, ReturnPressesOkAndTheThreeSecondCheckEndsTheEditor) {
+    StoreBand(2);
+    Step("launched", Launched, [&] { SendLaunchRequest(); });
+    Step(
+        "pages shown", [&] { return PagesShown(); }, [&] { Key("Return"); });
+    double handedOverAt = 0;
+    Step(
+        "handed over", [&] { return HandedOver(); }, [&] { handedOverAt = Now(); });
+    // Cleared by a writer the editor does not hear, once the editor has heard its own
+    // write of 1 (a change notice makes the listener read the key anew): only the check
+    // can see it.
+    Step(
+        "cleared unheard", [&] { return Now() - handedOverAt > 0.3; },
+        [&] { SetVconfIntUnannounced(IDLE_CLOCK_SHOW, 0); });
+    EXPECT_EQ(RunEditor(), 0);
+
+    const double afterHandOver = ExitTime() - StepTime("handed over");
+    EXPECT_GT(afterHandOver, 2.7);
+    EXPECT_LT(afterHandOver, 4.0);
+    EXPECT_EQ(CountEditorLog("Return pressed: OK"), 1);
+    EXPECT_EQ(StoredBand(), 2);
+    ASSERT_EQ(Replies().size(), 1u);
+    EXPECT_EQ(Replies()[0].extras.at("watch_editor_save"), "true");
+}
+
+TEST_F(EditorApplyTest, WithoutTheCompanionsReplyThereIsNoHandOverAndLaterChangesAreIgnored) {
+    SilenceCompanion();
+    StoreBand(0);
+    double changedAt = 0;
+    Step("launched", Launched, [&] { SendLaunchRequest(); });
+    Step(
+        "pages shown", [&] { return OkButtonInPlace(); }, [&] { Tap(180, 330); });
+    Step(
+        "answered", [&] { return !Replies().empty() && !CompanionRequests().empty(); },
+        [&] {
+            SetBandElsewhere(4);
+            changedAt = Now();
+        });
+    // Nothing is to happen: give the change time to arrive, then leave with the back key.
+    Step(
+        "quiet", [&] { return Now() - changedAt > 0.5; },
+        [&] {
+            EXPECT_EQ(Notice(), nullptr);
+            Key("Escape");
+        });
+    EXPECT_EQ(RunEditor(), 0);
+
+    int show = -1;
+    EXPECT_FALSE(VconfInt(IDLE_CLOCK_SHOW, &show));
+    EXPECT_EQ(VconfString(CLOCKS_SET_IDLE), "");
+    EXPECT_EQ(CountEditorLog("str_csc : "), 0);
+    EXPECT_EQ(CompanionRequests(),
+              std::vector<std::string>{std::string(COMPANION_REQUEST) + " silent"});
+    ASSERT_EQ(Replies().size(), 1u);
+    EXPECT_EQ(Replies()[0].extras.at("watch_editor_save"), "true");
+}
+
+TEST_F(EditorApplyTest, BandChangedElsewhereOnFirstLaunchNamesTheJapaneseAppAndEnds) {
+    SetCountryCode("JP");
+    Step("launched", Launched, [&] { SendLaunchRequest(); });
+    Step(
+        "pages shown", [&] { return PagesShown(); }, [&] { SetBandElsewhere(2); });
+    Step(
+        "notice", [&] { return Notice() != nullptr; },
+        [&] {
+            EXPECT_EQ(NoticeText(), "New setting applied via Vosk Manager app.");
+            EXPECT_EQ(View()->GetColorBand(), 0); // the editor keeps showing its band
+        });
+    // The picture once the toast has faded in.
+    Step(
+        "notice shown", [&] { return Now() - StepTime("notice") > 0.5; },
+        [&] { Screenshot("notice"); });
+    EXPECT_EQ(RunEditor(), 0);
+
+    const double afterChange = ExitTime() - StepTime("pages shown");
+    EXPECT_GT(afterChange, 2.9);
+    EXPECT_LT(afterChange, 4.0);
+    EXPECT_EQ(CountEditorLog("str_csc : JP"), 1);
+    EXPECT_EQ(StoredBand(), 2);
+    ASSERT_EQ(Replies().size(), 1u);
+    EXPECT_EQ(Replies()[0].extras.at("watch_editor_save"), "false");
+}
+
+TEST_F(EditorApplyTest, ASecondChangeElsewhereShowsAnotherNoticeAndRestartsTheCount) {
+    SetCountryCode("KR");
+    StoreBand(1);
+    double firstAt = 0;
+    Step("launched", Launched, [&] { SendLaunchRequest(); });
+    Step(
+        "pages shown", [&] { return PagesShown(); },
+        [&] {
+            SetBandElsewhere(3);
+            firstAt = Now();
+        });
+    Step(
+        "first notice", [&] { return Notice() != nullptr; },
+        [&] { EXPECT_EQ(NoticeText(), "New setting applied via Korvane Vosk app."); });
+    Step(
+        "second change", [&] { return Now() - firstAt > 1.5; }, [&] { SetBandElsewhere(4); });
+    EXPECT_EQ(RunEditor(), 0);
+
+    const double afterSecond = ExitTime() - StepTime("second change");
+    EXPECT_GT(afterSecond, 2.9);
+    EXPECT_LT(afterSecond, 4.0);
+    EXPECT_EQ(CountEditorLog("str_csc : KR"), 2);
+    EXPECT_EQ(StoredBand(), 4);
+}
