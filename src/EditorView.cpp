@@ -613,13 +613,18 @@ Eina_Bool EditorView::OKButtonClickedIdler(void* data) {
     return ECORE_CALLBACK_CANCEL;
 }
 
-void EditorView::AddTutorialExtra(app_control_h reply) {
+void EditorView::AnswerCaller(app_control_h reply, app_control_h request, const char* saved) {
     bool tutorialDone = false;
     int ret = preference_get_boolean(TUTORIAL_DONE_KEY, &tutorialDone);
-    const char* value = "true";
+    const char* tutorial = "true";
     if (ret != PREFERENCE_ERROR_NO_KEY && tutorialDone)
-        value = "false";
-    app_control_add_extra_data(reply, "watch_editor_tutorial", value);
+        tutorial = "false";
+    app_control_add_extra_data(reply, "watch_editor_tutorial", tutorial);
+    if (app_control_add_extra_data(reply, "watch_editor_save", saved) != APP_CONTROL_ERROR_NONE)
+        return;
+    ret = app_control_reply_to_launch_request(reply, request, APP_CONTROL_RESULT_SUCCEEDED);
+    if (ret != APP_CONTROL_ERROR_NONE)
+        CLOCK_LOG("app_control_reply_to_launch_request failed! [%d]", ret);
 }
 
 void EditorView::OKButtonClickTransitDelCb(void* data, Elm_Transit* /*transit*/) {
@@ -646,12 +651,7 @@ void EditorView::OKButtonClickTransitDelCb(void* data, Elm_Transit* /*transit*/)
     int ret = app_control_create(&reply);
     RETURN_MESSAGE_IF(ret != APP_CONTROL_ERROR_NONE, "app_control_create failed, %d", ret);
 
-    AddTutorialExtra(reply);
-    if (app_control_add_extra_data(reply, "watch_editor_save", "true") == APP_CONTROL_ERROR_NONE) {
-        ret = app_control_reply_to_launch_request(reply, request, APP_CONTROL_RESULT_SUCCEEDED);
-        if (ret != APP_CONTROL_ERROR_NONE)
-            CLOCK_LOG("app_control_reply_to_launch_request failed! [%d]", ret);
-    }
+    AnswerCaller(reply, request, "true");
     app_control_destroy(reply);
     pThis->mLaunchAppControl = NULL;
 }
@@ -769,14 +769,7 @@ void EditorView::Destroy() {
         if (ret != APP_CONTROL_ERROR_NONE) {
             CLOCK_LOG("app_control_create failed, %d", ret);
         } else {
-            AddTutorialExtra(reply);
-            if (app_control_add_extra_data(reply, "watch_editor_save", "false") ==
-                APP_CONTROL_ERROR_NONE) {
-                ret = app_control_reply_to_launch_request(reply, request,
-                                                          APP_CONTROL_RESULT_SUCCEEDED);
-                if (ret != APP_CONTROL_ERROR_NONE)
-                    CLOCK_LOG("app_control_reply_to_launch_request failed! [%d]", ret);
-            }
+            AnswerCaller(reply, request, "false");
         }
         if (reply != NULL)
             app_control_destroy(reply);

@@ -80,8 +80,10 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     void LaunchIdleClock();
     void RemoveColorBandChangeCB();
     void StopWatchingIdleClockShow();
-    // Adds "watch_editor_tutorial" to a reply: "false" once the tutorial was dismissed.
-    static void AddTutorialExtra(app_control_h reply);
+    // Answers request with "watch_editor_tutorial" ("false" once the tutorial was
+    // dismissed) and "watch_editor_save" = saved; sends nothing when the latter cannot be
+    // added.
+    static void AnswerCaller(app_control_h reply, app_control_h request, const char* saved);
     // False (with one log line) for no request, or one started by hand.
     static bool ExpectsReply(app_control_h request);
     // The launch request to answer: the application's current one.
