@@ -14,15 +14,17 @@
 #include "app_window.h"
 #include "dlog.h"
 #include "watch_appfw.h"
-#include "watch_theme.h"
 #include "watch_bus.h"
 #include "watch_device.h"
+#include "watch_theme.h"
 
 #include <Elementary.h>
+#include <vconf.h>
 
 #include <unistd.h>
 
 #include <cctype>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -220,6 +222,20 @@ void SelectEngine() {
     }
 }
 
+// Applications start in the device's display language, as a user set it (or English on
+// a device where nobody has): the locale and the translation lookups follow it.
+void ApplyDeviceLanguage() {
+    char* language = vconf_get_str("db/menu_widget/language");
+    const char* chosen = language && *language ? language : "en_US.UTF-8";
+    elm_language_set(chosen);
+    if (!setlocale(LC_MESSAGES, nullptr) || strcmp(setlocale(LC_MESSAGES, nullptr), "C") == 0)
+        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag,
+                     "locale %s is not available on this machine (run tools/setup-deps): "
+                     "texts stay untranslated",
+                     chosen);
+    free(language);
+}
+
 int Runtime::Run(int argc, char** argv) {
     mAppId = CurrentAppId();
     if (mUi)
@@ -228,6 +244,7 @@ int Runtime::Run(int argc, char** argv) {
     ecore_app_no_system_modules();
     if (mUi) {
         elm_init(argc, argv);
+        ApplyDeviceLanguage();
         // The device's own widget styles (round toast, bottom button...) over EFL's theme.
         watch_theme_apply();
     } else {

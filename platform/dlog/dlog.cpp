@@ -19,10 +19,11 @@ namespace {
 
 constexpr size_t kMaxMessage = 4000;
 
-std::mutex gMutex;
+// Never destroyed: objects released at process exit may still log.
+std::mutex& gMutex = *new std::mutex;
 dlog_hook_cb gHook = nullptr;
 void* gHookData = nullptr;
-std::string gLogPath;
+std::string& gLogPath = *new std::string;
 int gLogFd = -1;
 
 // The log file of the current device root; reopened when WATCH_ROOT changes.

@@ -1,0 +1,58 @@
+// The Dalvexa face drawn on an Evas canvas: a round 360x360 analogue clock in one of the
+// five colour bands, the same face the editor's previews show. It owns its canvas objects.
+#pragma once
+
+#include <Evas.h>
+
+namespace dalvexa {
+
+class FaceClock {
+  public:
+    static constexpr int kSize = 360;
+
+    // Adds the face's objects to the canvas, at (0, 0), in band 0, at 10:08:36.
+    explicit FaceClock(Evas* canvas);
+    ~FaceClock();
+
+    // Draws the face in band 0..4; any other value is refused (false) and the face stays.
+    bool SetBand(int band);
+    int Band() const { return mBand; }
+    // Sets the hands (hour 0..23, minute and second 0..59; other values are wrapped).
+    void SetTime(int hour, int minute, int second);
+    int Hour() const { return mHour; }
+    int Minute() const { return mMinute; }
+    int Second() const { return mSecond; }
+    // Places the face's top-left corner.
+    void Move(int x, int y);
+    void Show();
+    void Hide();
+
+    // Angles of the hands in degrees, clockwise from 12.
+    static double HourAngle(int hour, int minute, int second);
+    static double MinuteAngle(int minute, int second);
+    static double SecondAngle(int second);
+
+  private:
+    void BuildDial();
+    void BuildHands();
+    void PlaceTexts();
+
+    Evas* mCanvas;
+    int mBand = -1;
+    int mHour = 10, mMinute = 8, mSecond = 36;
+    int mX = 0, mY = 0;
+    Evas_Object* mDial = nullptr;  // vector: ground, ring, minute track, indices
+    Evas_Object* mHands = nullptr; // vector: hands and centre cap
+    static constexpr int kDialShapes = 5;
+    static constexpr int kHandShapes = 6;
+    Evas_Vg_Shape* mDialShape[kDialShapes] = {}; // owned by mDial's root container
+    Evas_Vg_Shape* mHandShape[kHandShapes] = {}; // owned by mHands's root container
+    static constexpr int kNameLetters = 7;
+    Evas_Object* mName[kNameLetters] = {};  // "DALVEXA", one object per letter (spaced)
+    Evas_Object* mMaker[kNameLetters] = {}; // "PELMIRO"
+
+    FaceClock(const FaceClock&) = delete;
+    FaceClock& operator=(const FaceClock&) = delete;
+};
+
+} // namespace dalvexa

@@ -1,0 +1,300 @@
+#include "Companion.h"
+
+#include "dalvexa_palette.h"
+
+#include <app.h>
+#include <app_preference.h>
+#include <dlog.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+namespace dalvexa {
+
+namespace {
+
+const char* const kTag = "CLOCK-DALVEXA-SERVICE";
+const char* const kColorBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
+const char* const kFaceId = "com.korvane.clock-dalvexa";
+
+#define LOGI(...) dlog_print(DLOG_INFO, kTag, __VA_ARGS__)
+#define LOGE(...) dlog_print(DLOG_ERROR, kTag, __VA_ARGS__)
+
+// Length of the UTF-8 sequence starting at s (at most n bytes), or 0 when it is not valid.
+size_t Utf8Length(const unsigned char* s, size_t n) {
+    const unsigned char c = s[0];
+    size_t len;
+    unsigned min;
+    unsigned cp;
+    if (c < 0x80)
+        return 1;
+    if ((c & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (len > n)
+        return 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((s[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (s[i] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+std::string Take(char* text) {
+    std::string out = text ? text : "";
+    free(text);
+    return out;
+}
+
+} // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            snprintf(buf, sizeof(buf), "\\u%04x", c);
+            out += buf;
+            ++i;
+        } else {
+            const size_t len = Utf8Length(s + i, n - i);
+            if (len == 0) {
+                out += "\xEF\xBF\xBD";
+                ++i;
+            } else {
+                out.append(text, i, len);
+                i += len;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string NowIso8601() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    char stamp[64];
+    strftime(stamp, sizeof(stamp), "%Y-%m-%dT%H:%M:%S", &local);
+    char zone[8];
+    strftime(zone, sizeof(zone), "%z", &local); // +hhmm
+    char out[96];
+    snprintf(out, sizeof(out), "%s.%03ld%.3s:%.2s", stamp, now.tv_nsec / 1000000L, zone, zone + 3);
+    return out;
+}
+
+std::string EncodeRecord(const OutboxRecord& record) {
+    std::string out = "{\"time\":" + JsonString(record.time);
+    out += ",\"message\":\"clock_color_style\"";
+    out += ",\"app_id\":" + JsonString(kFaceId);
+    out += ",\"operation\":" + JsonString(record.operation);
+    out +=
+        ",\"caller\":" + (record.caller.empty() ? std::string("null") : JsonString(record.caller));
+    if (record.hasBand) {
+        out += ",\"clock_color_style\":" + std::to_string(record.band);
+        const dalvexa_band_colors* colors = dalvexa_band_get(record.band);
+        out += ",\"color\":" + (colors ? JsonString(colors->name) : std::string("null"));
+    } else {
+        out += ",\"clock_color_style\":null,\"color\":null";
+    }
+    out += "}";
+    return out;
+}
+
+bool AppendLine(const std::string& path, const std::string& line, std::string* error) {
+    const int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *error = "cannot open " + path + ": " + strerror(errno);
+        return false;
+    }
+    std::string data;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_size > 0) {
+        char last = '\n';
+        if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+            data = "\n";
+    }
+    data += line;
+    data += '\n';
+    const ssize_t written = write(fd, data.data(), data.size());
+    bool ok = written == static_cast<ssize_t>(data.size());
+    if (!ok) {
+        *error = "cannot write " + path + ": " +
+                 (written < 0 ? strerror(errno) : std::string("short write"));
+        // Take back a partial line, so that the file stays as it was.
+        if (written > 0 && ftruncate(fd, st.st_size) != 0)
+            *error += " (and the partial line stays)";
+    } else if (fsync(fd) != 0) {
+        *error = "cannot sync " + path + ": " + strerror(errno);
+        ok = false;
+    }
+    close(fd);
+    return ok;
+}
+
+bool ParseBand(const char* text, int* band) {
+    if (!text || text[0] < '0' || text[0] > '9' || text[1] != '\0')
+        return false;
+    const int value = text[0] - '0';
+    if (value >= DALVEXA_BAND_COUNT)
+        return false;
+    *band = value;
+    return true;
+}
+
+void Companion::HandleRequest(app_control_h request) {
+    char* raw = nullptr;
+    const std::string operation =
+        app_control_get_operation(request, &raw) == APP_CONTROL_ERROR_NONE ? Take(raw) : "";
+    raw = nullptr;
+    const std::string caller =
+        app_control_get_caller(request, &raw) == APP_CONTROL_ERROR_NONE ? Take(raw) : "";
+    raw = nullptr;
+    const std::string message =
+        app_control_get_extra_data(request, kPhoneMessageExtra, &raw) == APP_CONTROL_ERROR_NONE
+            ? Take(raw)
+            : std::string();
+
+    Answer answer;
+    if (operation == APP_CONTROL_OPERATION_SETTINGS) {
+        answer = Settings(operation, caller);
+    } else if (message == kSetColorStyleMessage) {
+        answer = SetColorStyle(request);
+    } else {
+        answer.error = message.empty() ? "unknown request (operation \"" + operation + "\")"
+                                       : "unknown phone message \"" + message + "\"";
+        LOGE("refused a request from %s: %s", caller.empty() ? "?" : caller.c_str(),
+             answer.error.c_str());
+    }
+    Reply(request, answer);
+}
+
+Companion::Answer Companion::Settings(const std::string& operation, const std::string& caller) {
+    OutboxRecord record;
+    record.time = NowIso8601();
+    record.operation = operation;
+    record.caller = caller;
+    int band = 0;
+    const int rc = preference_get_int(kColorBandKey, &band);
+    if (rc == PREFERENCE_ERROR_NONE) {
+        record.hasBand = true;
+        record.band = band;
+    } else {
+        LOGE("preference_get_int(%s) failed [0x%x]: the message carries no band", kColorBandKey,
+             rc);
+    }
+    Answer answer;
+    std::string error;
+    if (!AppendLine(mOutboxPath, EncodeRecord(record), &error)) {
+        LOGE("settings request from %s not recorded: %s", caller.c_str(), error.c_str());
+        answer.error = error;
+        return answer;
+    }
+    LOGI("settings request from %s: colour band %s recorded for the phone",
+         caller.empty() ? "?" : caller.c_str(),
+         record.hasBand ? std::to_string(band).c_str() : "(none)");
+    answer.result = APP_CONTROL_RESULT_SUCCEEDED;
+    if (record.hasBand)
+        answer.band = std::to_string(band);
+    return answer;
+}
+
+Companion::Answer Companion::SetColorStyle(app_control_h request) {
+    Answer answer;
+    char* raw = nullptr;
+    const int rc = app_control_get_extra_data(request, kColorStyleExtra, &raw);
+    const std::string text = rc == APP_CONTROL_ERROR_NONE ? Take(raw) : std::string();
+    int band = 0;
+    if (rc != APP_CONTROL_ERROR_NONE) {
+        answer.error = "the phone's message has no \"clock_color_style\"";
+    } else if (!ParseBand(text.c_str(), &band)) {
+        answer.error = "the phone sent the colour band \"" + text + "\", not one of 0..4";
+    } else {
+        const int set = preference_set_int(kColorBandKey, band);
+        if (set != PREFERENCE_ERROR_NONE)
+            answer.error = "preference_set_int failed [" + std::to_string(set) + "]";
+    }
+    if (!answer.error.empty()) {
+        LOGE("phone message refused: %s", answer.error.c_str());
+        return answer;
+    }
+    LOGI("the phone set colour band %d (%s)", band, dalvexa_band_get(band)->name);
+    answer.result = APP_CONTROL_RESULT_SUCCEEDED;
+    answer.band = std::to_string(band);
+    return answer;
+}
+
+void Companion::Reply(app_control_h request, const Answer& answer) {
+    bool wanted = false;
+    if (app_control_is_reply_requested(request, &wanted) != APP_CONTROL_ERROR_NONE || !wanted)
+        return;
+    app_control_h reply = nullptr;
+    int rc = app_control_create(&reply);
+    if (rc != APP_CONTROL_ERROR_NONE) {
+        LOGE("app_control_create failed [%d]: the caller gets no answer", rc);
+        return;
+    }
+    if (!answer.band.empty())
+        app_control_add_extra_data(reply, kColorStyleExtra, answer.band.c_str());
+    if (!answer.error.empty())
+        app_control_add_extra_data(reply, kErrorExtra, answer.error.c_str());
+    rc = app_control_reply_to_launch_request(reply, request, answer.result);
+    if (rc != APP_CONTROL_ERROR_NONE)
+        LOGE("app_control_reply_to_launch_request failed [%d]", rc);
+    app_control_destroy(reply);
+}
+
+int CompanionMain(int argc, char** argv) {
+    std::unique_ptr<Companion> companion;
+    service_app_lifecycle_callback_s callbacks{};
+    callbacks.create = [](void* data) {
+        char* dir = app_get_data_path();
+        if (!dir) {
+            LOGE("no data folder: the companion does not start");
+            return false;
+        }
+        const std::string outbox = std::string(dir) + kOutboxFile;
+        free(dir);
+        static_cast<std::unique_ptr<Companion>*>(data)->reset(new Companion(outbox));
+        LOGI("started; messages for the phone go to %s", outbox.c_str());
+        return true;
+    };
+    callbacks.app_control = [](app_control_h request, void* data) {
+        auto* owner = static_cast<std::unique_ptr<Companion>*>(data);
+        if (*owner)
+            (*owner)->HandleRequest(request);
+    };
+    callbacks.terminate = [](void* data) {
+        static_cast<std::unique_ptr<Companion>*>(data)->reset();
+        LOGI("stopped");
+    };
+    return service_app_main(argc, argv, &callbacks, &companion);
+}
+
+} // namespace dalvexa

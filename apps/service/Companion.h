@@ -1,0 +1,81 @@
+// The companion service of the Dalvexa face: the watch's end of the link with the paired
+// phone. What it would send to the phone it records, one JSON object per line, in
+// <data>/phone-outbox.jsonl; what the phone sends it arrives as launch requests.
+//
+// Requests it serves:
+//   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): records a
+//     "clock_color_style" message with the stored band and answers SUCCEEDED at once.
+//   extra "phone_message" = "set_clock_color_style" with extra "clock_color_style" = N
+//     (what the phone sends when its user picks band N): stores N (0..4) in the package
+//     preferences, so every process of the package hears of it, and answers SUCCEEDED
+//     with "clock_color_style" = N; anything else is refused with FAILED and "error".
+#pragma once
+
+#include <app_control.h>
+
+#include <string>
+
+namespace dalvexa {
+
+constexpr const char* kOutboxFile = "phone-outbox.jsonl";
+constexpr const char* kPhoneMessageExtra = "phone_message";
+constexpr const char* kSetColorStyleMessage = "set_clock_color_style";
+constexpr const char* kColorStyleExtra = "clock_color_style";
+constexpr const char* kErrorExtra = "error";
+
+// One message for the phone.
+struct OutboxRecord {
+    std::string time;      // ISO 8601 with milliseconds and the UTC offset
+    std::string operation; // of the request that caused it
+    std::string caller;    // the application that sent that request; empty when unknown
+    bool hasBand = false;  // false when no band is stored
+    int band = 0;
+};
+
+// The record as one line of JSON (no newline). The band's colour name is added when the
+// band is one of the five.
+std::string EncodeRecord(const OutboxRecord& record);
+// Text as a JSON string literal, quotes included; bytes that are not valid UTF-8 become
+// U+FFFD.
+std::string JsonString(const std::string& text);
+// The current local time as EncodeRecord writes it.
+std::string NowIso8601();
+
+// Appends line and a newline to path with one write, then syncs it. A file whose last
+// line was cut short (a crash mid-write) gets a newline first, so that every record
+// stays on a line of its own. False with a reason on failure; the file is then as before
+// or holds the whole new line.
+bool AppendLine(const std::string& path, const std::string& line, std::string* error);
+
+// Parses a band as the phone sends it: a decimal 0..4, nothing else.
+bool ParseBand(const char* text, int* band);
+
+class Companion {
+  public:
+    // outboxPath: where the messages for the phone go.
+    explicit Companion(std::string outboxPath) : mOutboxPath(std::move(outboxPath)) {}
+
+    // Serves one launch request (the handle is valid during the call) and answers it
+    // when its caller waits for an answer.
+    void HandleRequest(app_control_h request);
+
+    const std::string& OutboxPath() const { return mOutboxPath; }
+
+  private:
+    // The answer: result and optional extras.
+    struct Answer {
+        app_control_result_e result = APP_CONTROL_RESULT_FAILED;
+        std::string band; // "clock_color_style", when set
+        std::string error;
+    };
+    Answer Settings(const std::string& operation, const std::string& caller);
+    Answer SetColorStyle(app_control_h request);
+    void Reply(app_control_h request, const Answer& answer);
+
+    std::string mOutboxPath;
+};
+
+// The program's entry: runs the companion under service_app_main.
+int CompanionMain(int argc, char** argv);
+
+} // namespace dalvexa

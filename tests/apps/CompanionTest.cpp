@@ -1,0 +1,328 @@
+// The companion service: the record of the settings request, the phone's band changes
+// travelling through it, and what bad messages and a damaged outbox get.
+#include "AppsTestUtil.h"
+#include "Companion.h"
+#include "LoopUtil.h"
+#include "TestDevice.h"
+
+#include <app_preference.h>
+#include <gtest/gtest.h>
+
+#include <Ecore.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+using appstest::kBandKey;
+using appstest::kService;
+using watchtest::Watchctl;
+
+namespace {
+
+// "2026-03-01T09:15:02.047+01:00": digits where the pattern has 'd', a sign where it has 's'.
+bool LooksLikeTime(const std::string& text) {
+    const std::string pattern = "dddd-dd-ddTdd:dd:dd.ddds dd:dd";
+    std::string compact = pattern;
+    compact.erase(compact.find(' '), 1);
+    if (text.size() != compact.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char p = compact[i], t = text[i];
+        if (p == 'd'   ? !isdigit(static_cast<unsigned char>(t))
+            : p == 's' ? (t != '+' && t != '-')
+                       : t != p)
+            return false;
+    }
+    return true;
+}
+
+// The record with its time replaced by "TIME", when the time looks right.
+std::string WithoutTime(const std::string& line) {
+    const std::string head = "{\"time\":\"";
+    if (line.rfind(head, 0) != 0)
+        return line;
+    const size_t end = line.find('"', head.size());
+    if (end == std::string::npos || !LooksLikeTime(line.substr(head.size(), end - head.size())))
+        return line;
+    return head + "TIME" + line.substr(end);
+}
+
+} // namespace
+
+TEST(CompanionRecord, EncodesOneLineOfJson) {
+    dalvexa::OutboxRecord record;
+    record.time = "2026-03-01T09:15:02.047+01:00";
+    record.operation = APP_CONTROL_OPERATION_SETTINGS;
+    record.caller = "com.korvane.clock-dalvexa.editor";
+    record.hasBand = true;
+    record.band = 2;
+    EXPECT_EQ(dalvexa::EncodeRecord(record),
+              "{\"time\":\"2026-03-01T09:15:02.047+01:00\",\"message\":\"clock_color_style\","
+              "\"app_id\":\"com.korvane.clock-dalvexa\","
+              "\"operation\":\"watch://device.korvane/appcontrol/operation/settings\","
+              "\"caller\":\"com.korvane.clock-dalvexa.editor\",\"clock_color_style\":2,"
+              "\"color\":\"orange\"}");
+
+    record.caller.clear();
+    record.hasBand = false;
+    const std::string noBand = dalvexa::EncodeRecord(record);
+    EXPECT_NE(noBand.find("\"caller\":null"), std::string::npos) << noBand;
+    EXPECT_NE(noBand.find("\"clock_color_style\":null,\"color\":null"), std::string::npos);
+
+    // A band the palette does not know is passed on, without a colour name.
+    record.hasBand = true;
+    record.band = 7;
+    EXPECT_NE(dalvexa::EncodeRecord(record).find("\"clock_color_style\":7,\"color\":null"),
+              std::string::npos);
+}
+
+TEST(CompanionRecord, StringsAreEscapedAndKeptValid) {
+    EXPECT_EQ(dalvexa::JsonString("plain"), "\"plain\"");
+    EXPECT_EQ(dalvexa::JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(dalvexa::JsonString(std::string("\n\t\x01\x7f", 4)),
+              "\"\\u000a\\u0009\\u0001\\u007f\"");
+    EXPECT_EQ(dalvexa::JsonString(std::string("\0x", 2)), "\"\\u0000x\"");
+    EXPECT_EQ(dalvexa::JsonString("caf\xc3\xa9 \xe6\x99\x82"), "\"caf\xc3\xa9 \xe6\x99\x82\"");
+    // Broken UTF-8 (a lone continuation byte, a cut sequence, an overlong form, a
+    // surrogate) becomes U+FFFD, one per byte.
+    EXPECT_EQ(dalvexa::JsonString("\x80"), "\"\xef\xbf\xbd\"");
+    EXPECT_EQ(dalvexa::JsonString("a\xe6\x99"), "\"a\xef\xbf\xbd\xef\xbf\xbd\"");
+    EXPECT_EQ(dalvexa::JsonString("\xc0\xaf"), "\"\xef\xbf\xbd\xef\xbf\xbd\"");
+    EXPECT_EQ(dalvexa::JsonString("\xed\xa0\x80"), "\"\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\"");
+}
+
+TEST(CompanionRecord, TimeIsIso8601WithMillisecondsAndOffset) {
+    const std::string now = dalvexa::NowIso8601();
+    EXPECT_TRUE(LooksLikeTime(now)) << now;
+    EXPECT_FALSE(LooksLikeTime("2026-03-01 09:15:02.047+01:00"));
+    EXPECT_FALSE(LooksLikeTime("2026-03-01T09:15:02+01:00"));
+}
+
+TEST(CompanionRecord, OnlyTheFiveBandsAreAccepted) {
+    int band = -1;
+    for (int i = 0; i <= 4; ++i) {
+        EXPECT_TRUE(dalvexa::ParseBand(std::to_string(i).c_str(), &band));
+        EXPECT_EQ(band, i);
+    }
+    band = 3;
+    for (const char* bad : {"5", "9", "-1", "", "01", " 1", "1 ", "1x", "x", "+1", "0x2"})
+        EXPECT_FALSE(dalvexa::ParseBand(bad, &band)) << "'" << bad << "'";
+    EXPECT_FALSE(dalvexa::ParseBand(nullptr, &band));
+    EXPECT_EQ(band, 3);
+}
+
+namespace {
+
+class TempDir : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/companion-test-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        mDir = tmpl;
+        mFile = mDir + "/outbox.jsonl";
+    }
+    void TearDown() override { system(("rm -rf '" + mDir + "'").c_str()); }
+    std::string mDir, mFile;
+};
+
+} // namespace
+
+TEST_F(TempDir, AppendedLinesStayWholeAfterACutShortLine) {
+    std::string error;
+    ASSERT_TRUE(dalvexa::AppendLine(mFile, "{\"n\":1}", &error)) << error;
+    // A crash in the middle of a record left half a line.
+    std::ofstream(mFile, std::ios::app) << "{\"n\":";
+    ASSERT_TRUE(dalvexa::AppendLine(mFile, "{\"n\":3}", &error)) << error;
+    EXPECT_EQ(watchtest::ReadFile(mFile), "{\"n\":1}\n{\"n\":\n{\"n\":3}\n");
+}
+
+TEST_F(TempDir, AFileThatCannotBeWrittenIsReportedAndLeftAlone) {
+    std::string error;
+    ASSERT_EQ(mkdir(mFile.c_str(), 0755), 0); // a folder where the file should be
+    EXPECT_FALSE(dalvexa::AppendLine(mFile, "{}", &error));
+    EXPECT_NE(error.find("cannot open " + mFile), std::string::npos) << error;
+    EXPECT_FALSE(dalvexa::AppendLine(mDir + "/missing/outbox.jsonl", "{}", &error));
+}
+
+namespace {
+
+// A booted device with the package installed; requests come from this process.
+class CompanionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ecore_app_no_system_modules();
+        ecore_init();
+        mDevice.reset(new watchtest::TestDevice());
+        mDevice->Boot();
+    }
+    void TearDown() override {
+        appstest::ForgetLaunches();
+        mDevice.reset();
+        ecore_shutdown();
+    }
+    std::string Outbox() const { return mDevice->PackagePath("data") + "/phone-outbox.jsonl"; }
+    std::vector<std::string> OutboxLines() const {
+        std::vector<std::string> lines;
+        std::ifstream in(Outbox());
+        std::string line;
+        while (std::getline(in, line))
+            lines.push_back(line);
+        return lines;
+    }
+    void StoreBand(const std::string& band) {
+        auto r = Watchctl({"pref", appstest::kPackage, "set", kBandKey, band, "--type", "int"});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    std::string StoredBand() {
+        auto r = Watchctl({"pref", appstest::kPackage, "get", kBandKey});
+        return r.status == 0 ? r.out : "(" + r.err + ")";
+    }
+    std::unique_ptr<watchtest::TestDevice> mDevice;
+};
+
+} // namespace
+
+TEST_F(CompanionTest, TheSettingsRequestIsAnsweredAndRecordedForThePhone) {
+    StoreBand("2");
+    auto reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called) << appstest::DumpLog();
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
+    EXPECT_EQ(reply->extras["clock_color_style"], "2");
+
+    std::vector<std::string> lines = OutboxLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(WithoutTime(lines[0]),
+              "{\"time\":\"TIME\",\"message\":\"clock_color_style\","
+              "\"app_id\":\"com.korvane.clock-dalvexa\","
+              "\"operation\":\"watch://device.korvane/appcontrol/operation/settings\","
+              "\"caller\":null,\"clock_color_style\":2,\"color\":\"orange\"}");
+    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "colour band 2 recorded for the phone"),
+              1);
+
+    // Each request is one more message, in order.
+    StoreBand("4");
+    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called);
+    lines = OutboxLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("\"clock_color_style\":4,\"color\":\"mint\""), std::string::npos);
+
+    auto printed = Watchctl({"phone", "outbox"});
+    EXPECT_EQ(printed.status, 0) << printed.err;
+    EXPECT_EQ(printed.out, lines[0] + "\n" + lines[1] + "\n");
+}
+
+TEST_F(CompanionTest, WithoutAStoredBandTheMessageSaysSo) {
+    auto reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
+    EXPECT_EQ(reply->extras.count("clock_color_style"), 0u);
+    const std::vector<std::string> lines = OutboxLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"clock_color_style\":null"), std::string::npos) << lines[0];
+}
+
+TEST_F(CompanionTest, ThePhoneSetsTheBandAndEveryProcessOfThePackageHears) {
+    StoreBand("0");
+    // This process joins the package to watch its preferences, as the face does.
+    setenv("WATCH_APP_ID", appstest::kFace, 1);
+    struct Heard {
+        int calls = 0;
+        int band = -1;
+    } heard;
+    ASSERT_EQ(preference_set_changed_cb(
+                  kBandKey,
+                  [](const char* key, void* data) {
+                      Heard* h = static_cast<Heard*>(data);
+                      ++h->calls;
+                      preference_get_int(key, &h->band);
+                  },
+                  &heard),
+              PREFERENCE_ERROR_NONE);
+
+    auto r = Watchctl({"phone", "set-band", "3"});
+    EXPECT_EQ(r.status, 0) << r.err << appstest::DumpLog();
+    EXPECT_EQ(r.out, "clock_color_style=3\nresult=succeeded\n");
+    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return heard.band == 3; }));
+    EXPECT_EQ(heard.calls, 1);
+    EXPECT_EQ(StoredBand(), "3\n");
+    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "the phone set colour band 3 (purple)"),
+              1);
+    preference_unset_changed_cb(kBandKey);
+    unsetenv("WATCH_APP_ID");
+}
+
+TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
+    StoreBand("1");
+    for (const char* bad : {"5", "-1", "two", "", "1.0", "01"}) {
+        SCOPED_TRACE(std::string("band '") + bad + "'");
+        auto r = Watchctl({"phone", "set-band", bad});
+        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_NE(r.out.find("error=the phone sent the colour band \"" + std::string(bad) +
+                             "\", not one of 0..4\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("result=failed"), std::string::npos);
+    }
+    EXPECT_EQ(StoredBand(), "1\n");
+    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "phone message refused"), 6);
+
+    // A message without its band, an unknown message, a request of no known kind.
+    auto reply = appstest::Launch(kService, {{"phone_message", "set_clock_color_style"}});
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(reply->extras["error"], "the phone's message has no \"clock_color_style\"");
+    reply = appstest::Launch(kService, {{"phone_message", "factory_reset"}});
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(reply->extras["error"], "unknown phone message \"factory_reset\"");
+    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_VIEW);
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(StoredBand(), "1\n");
+    EXPECT_TRUE(OutboxLines().empty());
+
+    // Usage faults never reach the service.
+    EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "2"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "--timeout", "0"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "dial"}).status, 2);
+}
+
+TEST_F(CompanionTest, AnOutboxThatCannotBeWrittenFailsTheRequestAndTheServiceGoesOn) {
+    StoreBand("2");
+    ASSERT_EQ(mkdir(Outbox().c_str(), 0755), 0);
+    auto reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_NE(reply->extras["error"].find("cannot open"), std::string::npos);
+    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "not recorded: cannot open"), 1);
+    const int pid = appstest::PidOf(kService);
+    EXPECT_GT(pid, 0);
+
+    ASSERT_EQ(rmdir(Outbox().c_str()), 0);
+    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called);
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
+    EXPECT_EQ(appstest::PidOf(kService), pid); // the same process served both
+    EXPECT_EQ(OutboxLines().size(), 1u);
+}
+
+TEST(CompanionNotBooted, ThePhoneCommandSaysWhatIsMissing) {
+    {
+        watchtest::TestDevice device;
+        auto r = Watchctl({"phone", "set-band", "2"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("not booted"), std::string::npos) << r.err;
+        // Nothing sent yet: an empty outbox.
+        r = Watchctl({"phone", "outbox"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    watchtest::TestDevice bare(false);
+    bare.Boot();
+    auto r = Watchctl({"phone", "set-band", "2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not installed"), std::string::npos) << r.err;
+}
