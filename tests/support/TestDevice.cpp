@@ -74,56 +74,118 @@ std::string TestDevice::PackagePath(const std::string& sub) const {
 
 namespace {
 
+// The prepared arguments of a child: argv, environment and its stdout and stderr pipes.
+struct ChildSetup {
+    std::vector<std::string> argStrings, envStrings;
+    std::vector<char*> args, envp;
+    posix_spawn_file_actions_t actions;
+    int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+
+    // argv with env added to this process's environment.
+    bool Prepare(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+        if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return false;
+        }
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+        for (char** e = environ; *e; ++e) {
+            std::string entry = *e;
+            bool overridden = false;
+            for (const std::string& extra : env) {
+                size_t eq = extra.find('=');
+                if (entry.compare(0, eq + 1, extra, 0, eq + 1) == 0)
+                    overridden = true;
+            }
+            if (!overridden)
+                envStrings.push_back(entry);
+        }
+        for (const std::string& extra : env)
+            envStrings.push_back(extra);
+        for (std::string& s : envStrings)
+            envp.push_back(&s[0]);
+        envp.push_back(nullptr);
+        argStrings = argv;
+        for (std::string& s : argStrings)
+            args.push_back(&s[0]);
+        args.push_back(nullptr);
+        return true;
+    }
+    // Keeps the read ends (the caller's) and closes the write ends.
+    void Finish(bool started, int* outFd, int* errFd) {
+        posix_spawn_file_actions_destroy(&actions);
+        close(outPipe[1]);
+        close(errPipe[1]);
+        if (!started) {
+            close(outPipe[0]);
+            close(errPipe[0]);
+            return;
+        }
+        *outFd = outPipe[0];
+        *errFd = errPipe[0];
+    }
+};
+
 // Starts argv with env added to this process's environment, stdout and stderr on pipes.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* outFd,
             int* errFd) {
-    int outPipe[2], errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
-        ADD_FAILURE() << "pipe failed";
+    ChildSetup child;
+    if (!child.Prepare(argv, env))
         return -1;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        bool overridden = false;
-        for (const std::string& extra : env) {
-            size_t eq = extra.find('=');
-            if (entry.compare(0, eq + 1, extra, 0, eq + 1) == 0)
-                overridden = true;
-        }
-        if (!overridden)
-            envStrings.push_back(entry);
-    }
-    for (const std::string& extra : env)
-        envStrings.push_back(extra);
-    std::vector<char*> envp, args;
-    for (std::string& s : envStrings)
-        envp.push_back(&s[0]);
-    envp.push_back(nullptr);
-    std::vector<std::string> argvCopy = argv;
-    for (std::string& s : argvCopy)
-        args.push_back(&s[0]);
-    args.push_back(nullptr);
-
     pid_t pid;
-    int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(outPipe[1]);
-    close(errPipe[1]);
+    int rc = posix_spawn(&pid, child.args[0], &child.actions, nullptr, child.args.data(),
+                         child.envp.data());
+    child.Finish(rc == 0, outFd, errFd);
     if (rc != 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
         ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(rc);
         return -1;
     }
-    *outFd = outPipe[0];
-    *errFd = errPipe[0];
     return pid;
+}
+
+// Starts argv as Spawn does, but as the child of a small waiter process that reports the
+// child's pid and then its wait status on *statusFd. A main loop of this process may reap
+// any child of its own at any time (Ecore does, on SIGCHLD), which would lose the status
+// of a direct child; the waiter's report cannot be lost. *waiter is the waiter's pid.
+pid_t SpawnWatched(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                   int* outFd, int* errFd, int* statusFd, pid_t* waiter) {
+    ChildSetup child;
+    int statusPipe[2];
+    if (!child.Prepare(argv, env) || pipe2(statusPipe, O_CLOEXEC) != 0) {
+        child.Finish(false, outFd, errFd);
+        return -1;
+    }
+    *waiter = fork();
+    if (*waiter == 0) {
+        // Only async-signal-safe calls from here on: this process may have threads.
+        signal(SIGCHLD, SIG_DFL);
+        pid_t pid = -1;
+        int rc = posix_spawn(&pid, child.args[0], &child.actions, nullptr, child.args.data(),
+                             child.envp.data());
+        int report[2] = {rc == 0 ? pid : -1, rc};
+        if (write(statusPipe[1], report, sizeof(report)) != sizeof(report) || rc != 0)
+            _exit(1);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        _exit(write(statusPipe[1], &status, sizeof(status)) == sizeof(status) ? 0 : 1);
+    }
+    close(statusPipe[1]);
+    int report[2] = {-1, *waiter < 0 ? errno : 0};
+    if (*waiter >= 0 && read(statusPipe[0], report, sizeof(report)) != sizeof(report))
+        report[0] = -1;
+    child.Finish(report[0] > 0, outFd, errFd);
+    if (report[0] <= 0) {
+        close(statusPipe[0]);
+        if (*waiter > 0)
+            waitpid(*waiter, nullptr, 0);
+        ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(report[1]);
+        return -1;
+    }
+    *statusFd = statusPipe[0];
+    fcntl(*statusFd, F_SETFL, O_NONBLOCK);
+    return report[0];
 }
 
 int DecodeStatus(int status) {
@@ -198,7 +260,7 @@ ProcessResult Watchctl(const std::vector<std::string>& args, const std::vector<s
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
                                      const std::vector<std::string>& env) {
-    mPid = Spawn(argv, env, &mOutFd, &mErrFd);
+    mPid = SpawnWatched(argv, env, &mOutFd, &mErrFd, &mStatusFd, &mWaiter);
     if (mOutFd >= 0)
         fcntl(mOutFd, F_SETFL, O_NONBLOCK);
     if (mErrFd >= 0)
@@ -208,9 +270,12 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
 BackgroundProcess::~BackgroundProcess() {
     if (mPid > 0 && mStatus < 0) {
         kill(mPid, SIGKILL);
-        int status;
-        waitpid(mPid, &status, 0);
+        Wait(10);
     }
+    if (mStatusFd >= 0)
+        close(mStatusFd);
+    if (mWaiter > 0)
+        waitpid(mWaiter, nullptr, 0); // ECHILD when a main loop has reaped it already
     if (mOutFd >= 0)
         close(mOutFd);
     if (mErrFd >= 0)
@@ -218,8 +283,9 @@ BackgroundProcess::~BackgroundProcess() {
 }
 
 void BackgroundProcess::Pump(int timeoutMs) {
-    struct pollfd fds[2] = {{mOutFd, POLLIN, 0}, {mErrFd, POLLIN, 0}};
-    if (poll(fds, 2, timeoutMs) <= 0)
+    // The status report only wakes the poll; Wait reads it.
+    struct pollfd fds[3] = {{mOutFd, POLLIN, 0}, {mErrFd, POLLIN, 0}, {mStatusFd, POLLIN, 0}};
+    if (poll(fds, 3, timeoutMs) <= 0)
         return;
     for (int i = 0; i < 2; ++i) {
         if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -262,7 +328,7 @@ int BackgroundProcess::Wait(double timeoutSeconds) {
     for (;;) {
         Pump(20);
         int status;
-        if (waitpid(mPid, &status, WNOHANG) == mPid) {
+        if (mStatusFd >= 0 && read(mStatusFd, &status, sizeof(status)) == sizeof(status)) {
             Pump(0);
             mStatus = DecodeStatus(status);
             return mStatus;

@@ -56,7 +56,9 @@ std::string ReadFile(const std::string& path);
 
 namespace watchtest {
 
-// A program running beside the test, its stdout and stderr collected as they come.
+// A program running beside the test, its stdout and stderr collected as they come. It is
+// the child of a small waiter process, so that its exit status survives a main loop of
+// the test that reaps children (Ecore does).
 class BackgroundProcess {
   public:
     BackgroundProcess(const std::vector<std::string>& argv,
@@ -80,6 +82,8 @@ class BackgroundProcess {
     pid_t mPid = -1;
     int mOutFd = -1;
     int mErrFd = -1;
+    int mStatusFd = -1; // the waiter's report of the end
+    pid_t mWaiter = -1;
     int mStatus = -1;
     std::string mOut, mErr;
 };

@@ -32,15 +32,12 @@ class SystemTest : public ::testing::Test {
         ecore_app_no_system_modules();
         ecore_evas_init();
         mkdir(kShotDir.c_str(), 0755);
-        // Ecore reaps this process's children itself and tells how they ended.
-        mExitHandler = ecore_event_handler_add(ECORE_EXE_EVENT_DEL, OnChildEnded, this);
         mDevice.reset(new watchtest::TestDevice());
         mDevice->Boot();
     }
     void TearDown() override {
         appstest::ForgetLaunches();
         mEditor.reset();
-        ecore_event_handler_del(mExitHandler);
         mDevice.reset();
         ecore_evas_shutdown();
     }
@@ -52,7 +49,6 @@ class SystemTest : public ::testing::Test {
         mEditor.reset(new watchtest::BackgroundProcess(
             {program},
             {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
-        mEditorStatus = -1;
         const pid_t pid = mEditor->Pid();
         EXPECT_TRUE(WaitSlowly([&] { return appstest::PidOf(appstest::kEditor) == pid; }))
             << appstest::DumpLog();
@@ -63,18 +59,7 @@ class SystemTest : public ::testing::Test {
     }
     // The editor's exit status once it has ended (128 + signal when killed), or -1 while
     // it runs.
-    int EditorStatus() {
-        if (mEditor && mEditorStatus < 0)
-            mEditor->Wait(0); // reads its output; reaps it when Ecore has not
-        return mEditorStatus >= 0 ? mEditorStatus : mEditor ? mEditor->Wait(0) : -1;
-    }
-    static Eina_Bool OnChildEnded(void* data, int, void* info) {
-        SystemTest* self = static_cast<SystemTest*>(data);
-        const Ecore_Exe_Event_Del* ended = static_cast<Ecore_Exe_Event_Del*>(info);
-        if (self->mEditor && ended->pid == self->mEditor->Pid())
-            self->mEditorStatus = ended->signalled ? 128 + ended->exit_signal : ended->exit_code;
-        return ECORE_CALLBACK_PASS_ON;
-    }
+    int EditorStatus() { return mEditor ? mEditor->Wait(0) : -1; }
 
     // Checks a condition that runs processes at most every 100 ms.
     static bool WaitSlowly(const std::function<bool()>& done, double timeout = 15) {
@@ -144,8 +129,6 @@ class SystemTest : public ::testing::Test {
 
     std::unique_ptr<watchtest::TestDevice> mDevice;
     std::unique_ptr<watchtest::BackgroundProcess> mEditor;
-    int mEditorStatus = -1;
-    Ecore_Event_Handler* mExitHandler = nullptr;
 };
 
 constexpr int kOkX = 180, kOkY = 330;
