@@ -34,6 +34,8 @@ TEST_F(AppfwTest, LaunchingAnotherUiApplicationPausesTheOneInFront) {
     const int first = PidOf(Launch(kUi, {}));
     const int second = PidOf(Launch(kUi2, {}));
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first));
+    // The reply can come before the resume that follows it.
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", second));
     EXPECT_EQ(Join(Lifecycle(AppLines(first))), "create app_control resume pause");
     EXPECT_EQ(Join(Lifecycle(AppLines(second))), "create app_control resume");
 
@@ -58,6 +60,7 @@ TEST_F(AppfwTest, ARequestBringsAPausedApplicationBackToTheFront) {
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first));
     Launch(kUi, {});
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", second));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 2));
     EXPECT_EQ(Join(Lifecycle(AppLines(first))),
               "create app_control resume pause app_control resume");
     EXPECT_EQ(Join(Lifecycle(AppLines(second))), "create app_control resume pause");
