@@ -159,6 +159,12 @@ void AppPause(void* data) {
     std::shared_ptr<ViewManager> viewManagerPtr = pThis->mViewManagerPtr;
     RETURN_IF(!viewManagerPtr);
     viewManagerPtr->PauseView();
+    // The editor screen ends the application when it is paused. Without it (it could not
+    // be built) nothing would, and the caller would wait on a hidden, empty application.
+    if (viewManagerPtr->GetViewList().empty()) {
+        CLOCK_LOG("no screen to pause: the application ends");
+        ui_app_exit();
+    }
 
     VconfUtil vconfUtil;
     if (vconfUtil.IgnoreSystemTimeChangedCb(SystemTimeChangedCb) != 0)

@@ -1,0 +1,305 @@
+// The editor's resources missing or damaged in the installed package: its layout file, its
+// preview images, the theme's colour and font tables. The installed editor runs as a
+// program of its own on a booted device, so that a crash shows in its exit status. A
+// missing layout or table is logged where it is found (missing previews only leave their
+// pages empty); the editor ends cleanly, its caller is answered, and the stored band is
+// what the user chose, or what it was.
+#include "AppsTestUtil.h"
+#include "FaultsTestUtil.h"
+#include "watch_bus.h"
+
+#include <Ecore_Evas.h>
+#include <gtest/gtest.h>
+#include <vconf.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+using appstest::Image;
+using watchtest::RunLoopUntil;
+using watchtest::Watchctl;
+
+namespace {
+
+const char kEditorTag[] = "CLOCK-DALVEXA-EDITOR";
+const char kCommonTag[] = "CLOCK-COMMON";
+const char kThemeTag[] = "WATCH-UXT";
+const std::string kShotDir = WATCH_TEST_BINARY_DIR "/fault-shots/";
+constexpr int kOkX = 180, kOkY = 330;
+
+class EditorFaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ecore_app_no_system_modules();
+        ecore_evas_init();
+        mkdir(kShotDir.c_str(), 0755);
+        mDevice.reset(new watchtest::TestDevice());
+        mDevice->Boot();
+    }
+    void TearDown() override {
+        appstest::ForgetLaunches();
+        mEditor.reset();
+        mDevice.reset();
+        ecore_evas_shutdown();
+    }
+
+    // Starts the installed editor as the bus would, with this test as its parent, and
+    // sends it the caller's launch request.
+    std::shared_ptr<appstest::Reply> LaunchEditor() {
+        mEditor.reset(new watchtest::BackgroundProcess(
+            {mDevice->PackagePath("bin/clock-dalvexa-editor")},
+            {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
+        const pid_t pid = mEditor->Pid();
+        EXPECT_TRUE(WaitSlowly([&] { return appstest::PidOf(appstest::kEditor) == pid; }))
+            << appstest::DumpLog();
+        auto reply = appstest::Send(appstest::kEditor, {});
+        EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }))
+            << appstest::DumpLog();
+        return reply;
+    }
+    // 128 + signal when it was killed, -1 while it runs.
+    int EditorStatus() { return mEditor ? mEditor->Wait(0) : -1; }
+
+    // Checks a condition that runs processes at most every 100 ms.
+    static bool WaitSlowly(const std::function<bool()>& done, double timeout = 15) {
+        double next = 0;
+        return RunLoopUntil(
+            [&] {
+                if (watchtest::Now() < next)
+                    return false;
+                next = watchtest::Now() + 0.1;
+                return done();
+            },
+            timeout);
+    }
+
+    // The editor's own lines of a tag.
+    std::vector<appstest::LogEntry> EditorLog(const std::string& tag) {
+        std::vector<appstest::LogEntry> lines;
+        for (const appstest::LogEntry& e : appstest::DeviceLog(tag))
+            if (mEditor && e.pid == mEditor->Pid())
+                lines.push_back(e);
+        return lines;
+    }
+    int CountEditorLog(const std::string& tag, const std::string& part) {
+        int count = 0;
+        for (const appstest::LogEntry& e : EditorLog(tag))
+            count += e.message.find(part) != std::string::npos;
+        return count;
+    }
+
+    void StoreBand(int band) {
+        auto r = Watchctl({"pref", appstest::kPackage, "set", appstest::kBandKey,
+                           std::to_string(band), "--type", "int"});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    std::string StoredBand() {
+        auto r = Watchctl({"pref", appstest::kPackage, "get", appstest::kBandKey});
+        return r.status == 0 ? r.out : "(" + r.err + ")";
+    }
+    std::vector<std::string> Outbox() {
+        std::vector<std::string> lines;
+        std::ifstream in(mDevice->PackagePath("data/phone-outbox.jsonl"));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    // The front window once the editor is interactive: the OK button, which comes with
+    // the pages at the end of the opening zoom, is on the screen.
+    Image WaitForPages(const std::string& name) {
+        Image shot;
+        const std::string path = kShotDir + name + ".png";
+        const bool shown = WaitSlowly([&] {
+            return Watchctl({"screenshot", path}).status == 0 && appstest::LoadPng(path, &shot) &&
+                   shot.width == 360 && shot.height == 360 &&
+                   appstest::ColorDistance(shot.At(kOkX, kOkY), 0xFF000000u) > 64;
+        });
+        EXPECT_TRUE(shown) << "no OK button on the screen; last picture in " << path << "\n"
+                           << appstest::DumpLog();
+        return shot;
+    }
+
+    // One detent clockwise, then OK: the caller hears that the band was saved, the band is
+    // stored and goes to the phone, and the editor hands over and ends by itself, cleanly.
+    void ApplyNextBand(const std::shared_ptr<appstest::Reply>& reply, int expected) {
+        ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
+        ASSERT_EQ(Watchctl({"input", "tap", std::to_string(kOkX), std::to_string(kOkY)}).status, 0);
+        ASSERT_TRUE(RunLoopUntil([&] { return reply->called; }, 10)) << appstest::DumpLog();
+        EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
+        EXPECT_EQ(reply->extras["watch_editor_save"], "true");
+        EXPECT_EQ(StoredBand(), std::to_string(expected) + "\n");
+        EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA-SERVICE",
+                                         "colour band " + std::to_string(expected) + " recorded"))
+            << appstest::DumpLog();
+        const std::vector<std::string> outbox = Outbox();
+        ASSERT_EQ(outbox.size(), 1u);
+        EXPECT_NE(outbox[0].find("\"clock_color_style\":" + std::to_string(expected) + ","),
+                  std::string::npos)
+            << outbox[0];
+        ASSERT_TRUE(RunLoopUntil([&] { return EditorStatus() != -1; }, 10))
+            << "the editor still runs after the hand-over\n"
+            << appstest::DumpLog();
+        EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
+    }
+
+    std::unique_ptr<watchtest::TestDevice> mDevice;
+    std::unique_ptr<watchtest::BackgroundProcess> mEditor;
+};
+
+// The share of near-black pixels in a disc of the picture.
+double DarkShare(const Image& image, int cx, int cy, int radius) {
+    long inside = 0, dark = 0;
+    for (int y = cy - radius; y <= cy + radius; ++y) {
+        for (int x = cx - radius; x <= cx + radius; ++x) {
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) > radius * radius)
+                continue;
+            ++inside;
+            dark += appstest::ColorDistance(image.At(x, y), 0xFF000000u) <= 24;
+        }
+    }
+    return inside ? double(dark) / inside : 0;
+}
+
+// How the caller's side sends the editor away: `watchctl app pause` or `... terminate`.
+class MissingLayoutTest : public EditorFaultTest,
+                          public ::testing::WithParamInterface<const char*> {};
+
+} // namespace
+
+// Without its layout file the editor cannot build its screen: three lines say where it
+// stopped, and the empty application stays up until it is sent away. Then it ends by
+// itself with status 0, its caller gets a failure (nobody was there to answer), and the
+// stored band and the hand-over keys are as they were.
+TEST_P(MissingLayoutTest, TheEditorSaysWhyEndsCleanlyAndFailsItsCaller) {
+    StoreBand(3);
+    const std::string edj = mDevice->PackagePath("res/") + "/edje/ClockEditor.edj";
+    ASSERT_TRUE(std::filesystem::remove(edj));
+
+    auto reply = LaunchEditor();
+    ASSERT_TRUE(WaitSlowly([&] {
+        return CountEditorLog(kEditorTag, "(baseLayout == NULL) [return]") > 0;
+    })) << appstest::DumpLog();
+    EXPECT_EQ(CountEditorLog(kCommonTag, "elm_layout_file_set is failed."), 1)
+        << appstest::DumpLog();
+    EXPECT_EQ(CountEditorLog(kCommonTag, "elm_layout_file_set is failed. file: " + edj +
+                                             ", group: MainViewLayout"),
+              1)
+        << appstest::DumpLog();
+    EXPECT_EQ(CountEditorLog(kEditorTag, "(mLayout == NULL) [break]"), 1) << appstest::DumpLog();
+    EXPECT_EQ(CountEditorLog(kEditorTag, "(baseLayout == NULL) [return]"), 1)
+        << appstest::DumpLog();
+    // The opening, which reads and may store the band, never began.
+    EXPECT_EQ(CountEditorLog(kEditorTag, "ViewStartAnimator"), 0) << appstest::DumpLog();
+    EXPECT_EQ(EditorStatus(), -1) << mEditor->Err();
+    EXPECT_FALSE(reply->called);
+
+    auto r = Watchctl({"app", GetParam(), appstest::kEditor});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(RunLoopUntil([&] { return reply->called; }, 10)) << "the caller is still waiting\n"
+                                                                 << appstest::DumpLog();
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_FALSE(reply->hasReply);
+    ASSERT_TRUE(RunLoopUntil([&] { return EditorStatus() != -1; }, 10));
+    EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
+    EXPECT_EQ(CountEditorLog(kEditorTag, "no screen to pause: the application ends"), 1)
+        << appstest::DumpLog();
+
+    EXPECT_EQ(StoredBand(), "3\n");
+    EXPECT_TRUE(Outbox().empty());
+    char* idle = vconf_get_str("db/wms/clocks_set_idle");
+    EXPECT_EQ(idle, nullptr);
+    free(idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(SentAway, MissingLayoutTest, ::testing::Values("pause", "terminate"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param) == "pause" ? "Paused" : "Terminated";
+                         });
+
+// Without the preview images the pages are empty, and that is all: the bezel, OK, the
+// store, the companion and the hand-over work as ever.
+TEST_F(EditorFaultTest, MissingPreviewsLeaveEmptyPagesAndOkStillApplies) {
+    StoreBand(1);
+    for (const char* colour : {"blue", "white", "orange", "purple", "mint"}) {
+        const std::string preview =
+            mDevice->PackagePath("shared/res/pelmiro_vantelric_") + colour + "_preview.png";
+        ASSERT_TRUE(std::filesystem::remove(preview)) << preview;
+    }
+
+    auto reply = LaunchEditor();
+    const Image shown = WaitForPages("no-previews");
+    // The white page would cover the middle of the screen with its light dial.
+    EXPECT_GT(DarkShare(shown, 180, 180, 100), 0.95);
+    ApplyNextBand(reply, 2);
+}
+
+namespace {
+
+// One of the theme's tables, removed (no content) or replaced by a damaged one.
+struct TableFault {
+    const char* name;
+    const char* file;
+    const char* content;
+    const char* line;  // the theme library's error line, up to the path
+    const char* why;   // what follows the path
+    const char* guard; // the editor's line for the table it does not have
+};
+
+void PrintTo(const TableFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class ThemeTableFaultTest : public EditorFaultTest,
+                            public ::testing::WithParamInterface<TableFault> {};
+
+} // namespace
+
+// A missing or damaged table: one error line from the theme library names the file and
+// what is wrong with it; the editor then runs with the theme's own look, and OK applies.
+TEST_P(ThemeTableFaultTest, OneLineNamesTheTableAndOkStillApplies) {
+    const TableFault& fault = GetParam();
+    const std::string table = mDevice->PackagePath("shared/res/tables/") + fault.file;
+    if (fault.content)
+        std::ofstream(table, std::ios::trunc) << fault.content;
+    else
+        ASSERT_TRUE(std::filesystem::remove(table));
+    StoreBand(3);
+
+    auto reply = LaunchEditor();
+    WaitForPages(std::string("table-") + fault.name);
+    std::vector<std::string> errors;
+    for (const appstest::LogEntry& e : EditorLog(kThemeTag))
+        if (e.priority == 'E')
+            errors.push_back(e.message);
+    ASSERT_EQ(errors.size(), 1u) << appstest::DumpLog(kThemeTag);
+    EXPECT_EQ(errors[0].rfind(fault.line + table + fault.why, 0), 0u) << errors[0];
+    EXPECT_EQ(CountEditorLog(kCommonTag, fault.guard), 1) << appstest::DumpLog(kCommonTag);
+
+    ApplyNextBand(reply, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ThemeTableFaultTest,
+    ::testing::Values(
+        TableFault{"ColourMissing", "changeableColorInfo.xml", nullptr, "colour table not loaded: ",
+                   ": No such file or directory", "(mColorTable == NULL) [return]"},
+        TableFault{"FontMissing", "changeableColorInfo_font.xml", nullptr,
+                   "font table not loaded: ", ": No such file or directory",
+                   "(mFontTable == NULL) [return]"},
+        // Cut short in the middle of a write: the parser's complaint, at the last line.
+        TableFault{"ColourCutShort", "changeableColorInfo.xml",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<color-table>\n"
+                   "  <color code=\"B065L4\" rgba=\"#0A5F",
+                   "colour table not loaded: ", ":3: ", "(mColorTable == NULL) [return]"},
+        TableFault{"FontSizeZero", "changeableColorInfo_font.xml",
+                   "<font-table>\n  <font code=\"T0111\" family=\"Sans\" size=\"0\"/>\n"
+                   "</font-table>\n",
+                   "font table not loaded: ", ":2: code \"T0111\": bad size \"0\"",
+                   "(mFontTable == NULL) [return]"}),
+    [](const ::testing::TestParamInfo<TableFault>& info) { return std::string(info.param.name); });
