@@ -203,6 +203,8 @@ Eina_Bool EditorView::ViewStartAnimator(void* data) {
         evas_object_image_size_set(image, PREVIEW_SIZE, PREVIEW_SIZE);
         evas_object_image_file_set(image, pThis->GetPreviewImagePath(pThis->mColorBand).c_str(),
                                    NULL);
+        // Decodes the preview in the background until the zoom starts, not in its first frame.
+        evas_object_image_preload(image, EINA_FALSE);
         evas_object_resize(image, START_PREVIEW_SIZE, START_PREVIEW_SIZE);
         evas_object_move(image, 70, 70);
         evas_object_show(image);
@@ -317,6 +319,8 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     elm_layout_content_set(pThis->mLayout, "part_button_bottom", button);
     edje_object_signal_emit(elm_layout_edje_get(pThis->mLayout), "button,show", "*");
     elm_object_signal_emit(pThis->mLayout, "show,label,bg", "");
+    // Starts the button's slide now, so that it shows in the same frame as the pages.
+    edje_object_message_signal_process(elm_layout_edje_get(pThis->mLayout));
 
     // Return presses OK: an exclusive grab, so it works whatever has the focus.
     for (const char* key : {"Return", "KP_Enter"}) {
