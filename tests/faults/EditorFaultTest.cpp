@@ -4,7 +4,7 @@
 // missing layout or table is logged where it is found (missing previews only leave their
 // pages empty); the editor ends cleanly, its caller is answered, and the stored band is
 // what the user chose, or what it was.
-#include "AppsTestUtil.h"
+#include "InstalledEditorTest.h"
 #include "FaultsTestUtil.h"
 #include "watch_bus.h"
 
@@ -32,51 +32,9 @@ const char kThemeTag[] = "WATCH-UXT";
 const std::string kShotDir = WATCH_TEST_BINARY_DIR "/fault-shots/";
 constexpr int kOkX = 180, kOkY = 330;
 
-class EditorFaultTest : public ::testing::Test {
+class EditorFaultTest : public appstest::InstalledEditorTest {
   protected:
-    void SetUp() override {
-        ecore_app_no_system_modules();
-        ecore_evas_init();
-        mkdir(kShotDir.c_str(), 0755);
-        mDevice.reset(new watchtest::TestDevice());
-        mDevice->Boot();
-    }
-    void TearDown() override {
-        appstest::ForgetLaunches();
-        mEditor.reset();
-        mDevice.reset();
-        ecore_evas_shutdown();
-    }
-
-    // Starts the installed editor as the bus would, with this test as its parent, and
-    // sends it the caller's launch request.
-    std::shared_ptr<appstest::Reply> LaunchEditor() {
-        mEditor.reset(new watchtest::BackgroundProcess(
-            {mDevice->PackagePath("bin/clock-dalvexa-editor")},
-            {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
-        const pid_t pid = mEditor->Pid();
-        EXPECT_TRUE(WaitSlowly([&] { return appstest::PidOf(appstest::kEditor) == pid; }))
-            << appstest::DumpLog();
-        auto reply = appstest::Send(appstest::kEditor, {});
-        EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }))
-            << appstest::DumpLog();
-        return reply;
-    }
-    // 128 + signal when it was killed, -1 while it runs.
-    int EditorStatus() { return mEditor ? mEditor->Wait(0) : -1; }
-
-    // Checks a condition that runs processes at most every 100 ms.
-    static bool WaitSlowly(const std::function<bool()>& done, double timeout = 15) {
-        double next = 0;
-        return RunLoopUntil(
-            [&] {
-                if (watchtest::Now() < next)
-                    return false;
-                next = watchtest::Now() + 0.1;
-                return done();
-            },
-            timeout);
-    }
+    EditorFaultTest() : InstalledEditorTest(kShotDir) {}
 
     // The editor's own lines of a tag.
     std::vector<appstest::LogEntry> EditorLog(const std::string& tag) {
@@ -98,18 +56,6 @@ class EditorFaultTest : public ::testing::Test {
                            std::to_string(band), "--type", "int"});
         ASSERT_EQ(r.status, 0) << r.err;
     }
-    std::string StoredBand() {
-        auto r = Watchctl({"pref", appstest::kPackage, "get", appstest::kBandKey});
-        return r.status == 0 ? r.out : "(" + r.err + ")";
-    }
-    std::vector<std::string> Outbox() {
-        std::vector<std::string> lines;
-        std::ifstream in(mDevice->PackagePath("data/phone-outbox.jsonl"));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
     // The front window once the editor is interactive: the OK button, which comes with
     // the pages at the end of the opening zoom, is on the screen.
     Image WaitForPages(const std::string& name) {
@@ -147,9 +93,6 @@ class EditorFaultTest : public ::testing::Test {
             << appstest::DumpLog();
         EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
     }
-
-    std::unique_ptr<watchtest::TestDevice> mDevice;
-    std::unique_ptr<watchtest::BackgroundProcess> mEditor;
 };
 
 // The share of near-black pixels in a disc of the picture.

@@ -2,11 +2,8 @@
 // caller and driven by `watchctl input`, the companion service, the idle-clock component
 // and the watch face. Pictures of each step are compared with the references in
 // tests/system/reference/ (WATCH_UPDATE_REFERENCES=1 writes them anew instead).
-#include "AppsTestUtil.h"
-#include "LoopUtil.h"
-#include "TestDevice.h"
+#include "InstalledEditorTest.h"
 #include "dalvexa_palette.h"
-#include "watch_bus.h"
 
 #include <Ecore.h>
 #include <Ecore_Evas.h>
@@ -26,53 +23,9 @@ namespace {
 const std::string kReferenceDir = WATCH_SOURCE_DIR "/tests/system/reference/";
 const std::string kShotDir = WATCH_TEST_BINARY_DIR "/system-shots/";
 
-class SystemTest : public ::testing::Test {
+class SystemTest : public appstest::InstalledEditorTest {
   protected:
-    void SetUp() override {
-        ecore_app_no_system_modules();
-        ecore_evas_init();
-        mkdir(kShotDir.c_str(), 0755);
-        mDevice.reset(new watchtest::TestDevice());
-        mDevice->Boot();
-    }
-    void TearDown() override {
-        appstest::ForgetLaunches();
-        mEditor.reset();
-        mDevice.reset();
-        ecore_evas_shutdown();
-    }
-
-    // Starts the editor's installed program as the bus would (so that this test is its
-    // parent and sees how it ends), then sends it the caller's launch request.
-    std::shared_ptr<appstest::Reply> LaunchEditor() {
-        const std::string program = mDevice->PackagePath("bin/clock-dalvexa-editor");
-        mEditor.reset(new watchtest::BackgroundProcess(
-            {program},
-            {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
-        const pid_t pid = mEditor->Pid();
-        EXPECT_TRUE(WaitSlowly([&] { return appstest::PidOf(appstest::kEditor) == pid; }))
-            << appstest::DumpLog();
-        auto reply = appstest::Send(appstest::kEditor, {});
-        EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }))
-            << appstest::DumpLog();
-        return reply;
-    }
-    // The editor's exit status once it has ended (128 + signal when killed), or -1 while
-    // it runs.
-    int EditorStatus() { return mEditor ? mEditor->Wait(0) : -1; }
-
-    // Checks a condition that runs processes at most every 100 ms.
-    static bool WaitSlowly(const std::function<bool()>& done, double timeout = 15) {
-        double next = 0;
-        return watchtest::RunLoopUntil(
-            [&] {
-                if (watchtest::Now() < next)
-                    return false;
-                next = watchtest::Now() + 0.1;
-                return done();
-            },
-            timeout);
-    }
+    SystemTest() : InstalledEditorTest(kShotDir) {}
 
     // The front window's picture.
     Image Shot(const std::string& name) {
@@ -113,22 +66,6 @@ class SystemTest : public ::testing::Test {
                                                kShotDir + name + ".diff.png", &why))
             << name << ": " << why;
     }
-
-    std::string StoredBand() {
-        auto r = Watchctl({"pref", appstest::kPackage, "get", appstest::kBandKey});
-        return r.status == 0 ? r.out : "(" + r.err + ")";
-    }
-    std::vector<std::string> Outbox() {
-        std::vector<std::string> lines;
-        std::ifstream in(mDevice->PackagePath("data/phone-outbox.jsonl"));
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(line);
-        return lines;
-    }
-
-    std::unique_ptr<watchtest::TestDevice> mDevice;
-    std::unique_ptr<watchtest::BackgroundProcess> mEditor;
 };
 
 constexpr int kOkX = 180, kOkY = 330;
