@@ -1,9 +1,7 @@
 // watchctl launch: sends a launch request and prints the reply.
 #include "app_control.h"
-#include "watch_appfw.h"
+#include "launch_reply.h"
 #include "watchctl.h"
-
-#include <Ecore.h>
 
 #include <cerrno>
 #include <cmath>
@@ -26,44 +24,6 @@ const char kUsage[] =
 int Run(int argc, char** argv);
 const watchctl::Command kCommand = {"launch", "send a launch request and print the reply", kUsage,
                                     Run};
-
-struct Outcome {
-    bool done = false;
-    bool replied = false;
-    bool timedOut = false;
-};
-
-const char* ResultName(app_control_result_e result) {
-    switch (result) {
-    case APP_CONTROL_RESULT_SUCCEEDED:
-        return "succeeded";
-    case APP_CONTROL_RESULT_CANCELED:
-        return "canceled";
-    case APP_CONTROL_RESULT_APP_STARTED:
-        return "started";
-    default:
-        return "failed";
-    }
-}
-
-bool PrintExtra(app_control_h reply, const char* key, void*) {
-    char* value = nullptr;
-    if (app_control_get_extra_data(reply, key, &value) == APP_CONTROL_ERROR_NONE) {
-        printf("%s=%s\n", key, value);
-        free(value);
-    }
-    return true;
-}
-
-void OnReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
-    Outcome* outcome = static_cast<Outcome*>(data);
-    if (reply)
-        app_control_foreach_extra_data(reply, PrintExtra, nullptr);
-    printf("result=%s\n", ResultName(result));
-    outcome->done = true;
-    outcome->replied = reply != nullptr;
-    ecore_main_loop_quit();
-}
 
 const char* SendError(int code) {
     switch (code) {
@@ -116,8 +76,6 @@ int Run(int argc, char** argv) {
     if (appId.empty())
         return watchctl::UsageError(kCommand, "which application?");
 
-    ecore_app_no_system_modules();
-    ecore_init();
     app_control_h request = nullptr;
     int rc = app_control_create(&request);
     if (rc == APP_CONTROL_ERROR_NONE)
@@ -130,40 +88,22 @@ int Run(int argc, char** argv) {
         if (rc == APP_CONTROL_ERROR_NONE)
             rc = app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
     }
-    Outcome outcome;
+    watchctl::LaunchOutcome outcome;
     if (rc == APP_CONTROL_ERROR_NONE)
-        rc = app_control_send_launch_request(request, OnReply, &outcome);
-    // The request travels on its own: the handle is not needed any more.
+        outcome = watchctl::SendAndWait(request, timeout);
     if (request)
         app_control_destroy(request);
-    int status = 0;
-    if (rc != APP_CONTROL_ERROR_NONE) {
-        status = watchctl::Fail("launch: %s: %s", appId.c_str(), SendError(rc));
-    } else {
-        Ecore_Timer* timer = nullptr;
-        if (timeout > 0)
-            timer = ecore_timer_add(
-                timeout,
-                [](void* data) -> Eina_Bool {
-                    static_cast<Outcome*>(data)->timedOut = true;
-                    ecore_main_loop_quit();
-                    return ECORE_CALLBACK_CANCEL;
-                },
-                &outcome);
-        ecore_main_loop_begin();
-        if (timer && !outcome.timedOut)
-            ecore_timer_del(timer);
-        if (!outcome.done)
-            status = watchctl::Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
-        else if (!outcome.replied)
-            status = watchctl::Fail("launch: no reply came from %s (it ended or let go of the "
-                                    "request, or the bus gave up); see `watchctl log`",
-                                    appId.c_str());
-    }
-    fflush(stdout);
-    watch::appfw::ShutdownLaunches();
-    ecore_shutdown();
-    return status;
+    if (rc == APP_CONTROL_ERROR_NONE)
+        rc = outcome.sendError;
+    if (rc != APP_CONTROL_ERROR_NONE)
+        return watchctl::Fail("launch: %s: %s", appId.c_str(), SendError(rc));
+    if (!outcome.done)
+        return watchctl::Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
+    if (!outcome.replied)
+        return watchctl::Fail("launch: no reply came from %s (it ended or let go of the "
+                              "request, or the bus gave up); see `watchctl log`",
+                              appId.c_str());
+    return 0;
 }
 
 } // namespace

@@ -1,11 +1,7 @@
 // watchctl phone: plays the paired phone of the Dalvexa face's companion service.
-#include "watch_appfw.h"
+#include "launch_reply.h"
 #include "watch_device.h"
 #include "watchctl.h"
-
-#include <app_control.h>
-
-#include <Ecore.h>
 
 #include <cerrno>
 #include <cmath>
@@ -36,42 +32,7 @@ int Run(int argc, char** argv);
 const watchctl::Command kCommand = {"phone", "play the paired phone: set the colour band, outbox",
                                     kUsage, Run};
 
-struct Outcome {
-    bool done = false;
-    bool replied = false;
-    bool succeeded = false;
-    bool timedOut = false;
-};
-
-bool PrintExtra(app_control_h reply, const char* key, void*) {
-    char* value = nullptr;
-    if (app_control_get_extra_data(reply, key, &value) == APP_CONTROL_ERROR_NONE) {
-        printf("%s=%s\n", key, value);
-        free(value);
-    }
-    return true;
-}
-
-void OnReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
-    Outcome* outcome = static_cast<Outcome*>(data);
-    if (reply)
-        app_control_foreach_extra_data(reply, PrintExtra, nullptr);
-    printf("result=%s\n", result == APP_CONTROL_RESULT_SUCCEEDED ? "succeeded" : "failed");
-    outcome->done = true;
-    outcome->replied = reply != nullptr;
-    outcome->succeeded = result == APP_CONTROL_RESULT_SUCCEEDED;
-    ecore_main_loop_quit();
-}
-
-Eina_Bool OnTimeout(void* data) {
-    static_cast<Outcome*>(data)->timedOut = true;
-    ecore_main_loop_quit();
-    return ECORE_CALLBACK_CANCEL;
-}
-
 int SetBand(const std::string& band, double timeout) {
-    ecore_app_no_system_modules();
-    ecore_init();
     app_control_h request = nullptr;
     int rc = app_control_create(&request);
     if (rc == APP_CONTROL_ERROR_NONE)
@@ -80,35 +41,24 @@ int SetBand(const std::string& band, double timeout) {
         rc = app_control_add_extra_data(request, "phone_message", "set_clock_color_style");
     if (rc == APP_CONTROL_ERROR_NONE)
         rc = app_control_add_extra_data(request, "clock_color_style", band.c_str());
-    Outcome outcome;
+    watchctl::LaunchOutcome outcome;
     if (rc == APP_CONTROL_ERROR_NONE)
-        rc = app_control_send_launch_request(request, OnReply, &outcome);
+        outcome = watchctl::SendAndWait(request, timeout);
     if (request)
         app_control_destroy(request);
-    int status = 0;
-    if (rc == APP_CONTROL_ERROR_APP_NOT_FOUND) {
-        status = watchctl::Fail("phone: %s is not installed (watchctl install)", kService);
-    } else if (rc == APP_CONTROL_ERROR_LAUNCH_FAILED) {
-        status = watchctl::Fail("phone: the device is not booted (watchctl boot)");
-    } else if (rc != APP_CONTROL_ERROR_NONE) {
-        status = watchctl::Fail("phone: the message could not be sent [%d]", rc);
-    } else {
-        Ecore_Timer* timer = ecore_timer_add(timeout, OnTimeout, &outcome);
-        ecore_main_loop_begin();
-        if (!outcome.timedOut)
-            ecore_timer_del(timer);
-        if (!outcome.done)
-            status = watchctl::Fail("phone: no answer from %s within %g s", kService, timeout);
-        else if (!outcome.replied)
-            status =
-                watchctl::Fail("phone: %s ended without answering; see `watchctl log`", kService);
-        else if (!outcome.succeeded)
-            status = 1;
-    }
-    fflush(stdout);
-    watch::appfw::ShutdownLaunches();
-    ecore_shutdown();
-    return status;
+    if (rc == APP_CONTROL_ERROR_NONE)
+        rc = outcome.sendError;
+    if (rc == APP_CONTROL_ERROR_APP_NOT_FOUND)
+        return watchctl::Fail("phone: %s is not installed (watchctl install)", kService);
+    if (rc == APP_CONTROL_ERROR_LAUNCH_FAILED)
+        return watchctl::Fail("phone: the device is not booted (watchctl boot)");
+    if (rc != APP_CONTROL_ERROR_NONE)
+        return watchctl::Fail("phone: the message could not be sent [%d]", rc);
+    if (!outcome.done)
+        return watchctl::Fail("phone: no answer from %s within %g s", kService, timeout);
+    if (!outcome.replied)
+        return watchctl::Fail("phone: %s ended without answering; see `watchctl log`", kService);
+    return outcome.result == APP_CONTROL_RESULT_SUCCEEDED ? 0 : 1;
 }
 
 int Outbox() {
