@@ -6,6 +6,7 @@
 
 #include <signal.h>
 
+#include <set>
 #include <sstream>
 
 namespace appfwtest {
@@ -16,8 +17,19 @@ void AppfwTest::SetUp() {
     mDevice = std::make_unique<watchtest::TestDevice>(false);
 }
 
+namespace {
+
+// Records of requests whose reply callback has not run yet: after ShutdownLaunches() it
+// never will, and the sender frees them.
+std::set<std::shared_ptr<Reply>*> gWaiting;
+
+} // namespace
+
 void AppfwTest::TearDown() {
     watch::appfw::ShutdownLaunches();
+    for (auto* record : gWaiting)
+        delete record;
+    gWaiting.clear();
     // Shuts the device down: its applications end, then its bus.
     mDevice.reset();
     ecore_shutdown();
@@ -34,6 +46,7 @@ namespace {
 
 void OnReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
     auto* record = static_cast<std::shared_ptr<Reply>*>(data);
+    gWaiting.erase(record);
     Reply& r = **record;
     r.called = true;
     r.result = result;
@@ -71,9 +84,12 @@ AppfwTest::Send(const std::string& appId,
         app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
     reply->seconds = watchtest::Now();
     auto* record = new std::shared_ptr<Reply>(reply);
+    gWaiting.insert(record);
     const int rc = app_control_send_launch_request(request, OnReply, record);
-    if (rc != APP_CONTROL_ERROR_NONE)
+    if (rc != APP_CONTROL_ERROR_NONE) {
+        gWaiting.erase(record);
         delete record;
+    }
     // The sender lets go of its handle at once.
     app_control_destroy(request);
     if (sent)

@@ -53,6 +53,11 @@ class UxtThemeTest : public ::testing::Test {
     void TearDown() override {
         uxt_theme_delete_changed_callback(UXT_THEME_CHANGED_COLOR, ColorChanged);
         uxt_theme_delete_changed_callback(UXT_THEME_CHANGED_FONT, FontChanged);
+        // Tables live until deleted, as in the applications (the leak check sees them).
+        for (uxt_theme_color_table_h table : mColorTables)
+            uxt_theme_delete_color_table(table);
+        for (uxt_theme_font_table_h table : mFontTables)
+            uxt_theme_delete_font_table(table);
         elm_shutdown();
     }
 
@@ -61,6 +66,14 @@ class UxtThemeTest : public ::testing::Test {
         const std::string path = mDir.Write(name, ColorTable(c));
         uxt_theme_color_table_h table = uxt_theme_add_color_table(path.c_str());
         EXPECT_NE(table, nullptr) << path;
+        if (table)
+            mColorTables.push_back(table);
+        return table;
+    }
+    uxt_theme_font_table_h AddFonts(const std::string& path) {
+        uxt_theme_font_table_h table = uxt_theme_add_font_table(path.c_str());
+        if (table)
+            mFontTables.push_back(table);
         return table;
     }
 
@@ -101,6 +114,8 @@ class UxtThemeTest : public ::testing::Test {
     TableDir mDir;
     Evas_Object* mWin = nullptr;
     Evas_Object* mButton = nullptr;
+    std::vector<uxt_theme_color_table_h> mColorTables;
+    std::vector<uxt_theme_font_table_h> mFontTables;
 };
 
 } // namespace
@@ -139,7 +154,7 @@ TEST_F(UxtThemeTest, ChangedCallbacksRunOnTheMainLoopForTheirKindOnly) {
     EXPECT_EQ(gColorCalls, 2);
 
     const std::string fonts = mDir.Write("f.xml", FontTable({{"T", "Sans", "Bold", "20"}}));
-    uxt_theme_font_table_h font = uxt_theme_add_font_table(fonts.c_str());
+    uxt_theme_font_table_h font = AddFonts(fonts);
     uxt_theme_set_font_table(font);
     ASSERT_TRUE(RunLoopUntil([] { return gFontCalls == 1; }));
     EXPECT_EQ(gColorCalls, 2);
@@ -213,9 +228,9 @@ TEST_F(UxtThemeTest, ABadRewriteKeepsTheLastGoodValues) {
     uxt_theme_add_changed_callback(UXT_THEME_CHANGED_FONT, FontChanged, nullptr);
     const std::string path =
         mDir.Write("f.xml", FontTable({{"T0111", "Sans", "Bold", "30"}, {"T2", "Sans", "", "2"}}));
-    EXPECT_EQ(uxt_theme_add_font_table(path.c_str()), nullptr); // empty style
+    EXPECT_EQ(AddFonts(path), nullptr); // empty style
     const std::string good = mDir.Write("f.xml", FontTable({{"T0111", "Sans", "Bold", "30"}}));
-    uxt_theme_font_table_h table = uxt_theme_add_font_table(good.c_str());
+    uxt_theme_font_table_h table = AddFonts(good);
     ASSERT_NE(table, nullptr);
     uxt_theme_set_font_table(table);
     ASSERT_TRUE(RunLoopUntil([] { return gFontCalls == 1; }));
