@@ -173,8 +173,19 @@ void ViewBasicElements::FillRoundMask(Evas_Object* mask, int width, int height) 
     const double radius = (width < height ? width : height) / 2.0;
     const double cx = width / 2.0;
     const double cy = height / 2.0;
+    // Samples lie within half a pixel diagonal of the pixel's centre: pixels whose centre
+    // is farther than that from the edge are wholly inside or outside.
+    const double margin = 0.75;
+    const double inner = (radius - margin) * (radius - margin);
+    const double outer = (radius + margin) * (radius + margin);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
+            const double px = x + 0.5 - cx, py = y + 0.5 - cy;
+            const double d2 = px * px + py * py;
+            if (d2 <= inner || d2 >= outer) {
+                pixels[y * stride + x] = d2 <= inner ? 0xFFFFFFFFu : 0;
+                continue;
+            }
             int inside = 0;
             for (int sy = 0; sy < EDGE_SAMPLES; ++sy) {
                 for (int sx = 0; sx < EDGE_SAMPLES; ++sx) {
