@@ -58,15 +58,7 @@ class InstalledEditorTest : public ::testing::Test {
 
     // Checks a condition that runs processes at most every 100 ms.
     static bool WaitSlowly(const std::function<bool()>& done, double timeout = 15) {
-        double next = 0;
-        return watchtest::RunLoopUntil(
-            [&] {
-                if (watchtest::Now() < next)
-                    return false;
-                next = watchtest::Now() + 0.1;
-                return done();
-            },
-            timeout);
+        return watchtest::RunLoopUntilEvery(done, 0.1, timeout);
     }
 
     // The stored colour band as `watchctl pref get` prints it, or its error in brackets.

@@ -58,4 +58,16 @@ double Now() {
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
+bool RunLoopUntilEvery(const std::function<bool()>& done, double interval, double timeoutSeconds) {
+    double next = 0;
+    return RunLoopUntil(
+        [&] {
+            if (Now() < next)
+                return false;
+            next = Now() + interval;
+            return done();
+        },
+        timeoutSeconds);
+}
+
 } // namespace watchtest
