@@ -44,7 +44,7 @@ class FaceClock {
     Evas_Object* mDial = nullptr;  // vector: ground, ring, minute track, indices
     Evas_Object* mHands = nullptr; // vector: hands and centre cap
     static constexpr int kDialShapes = 5;
-    static constexpr int kHandShapes = 6;
+    static constexpr int kHandShapes = 4;
     Evas_Vg_Shape* mDialShape[kDialShapes] = {}; // owned by mDial's root container
     Evas_Vg_Shape* mHandShape[kHandShapes] = {}; // owned by mHands's root container
     static constexpr int kNameLetters = 7;
