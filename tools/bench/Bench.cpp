@@ -144,10 +144,10 @@ bool WaitForFile(const std::string& path, double timeout) {
     return true;
 }
 
-// Context switches (voluntary and not) of each thread of pid, by thread id.
+// Context switches of each thread of pid, by thread id.
 struct ThreadSwitches {
     std::string name;
-    long long switches = 0;
+    long long voluntary = 0, forced = 0;
 };
 std::map<std::string, ThreadSwitches> Switches(pid_t pid) {
     std::map<std::string, ThreadSwitches> threads;
@@ -158,18 +158,22 @@ std::map<std::string, ThreadSwitches> Switches(pid_t pid) {
         ThreadSwitches t;
         std::string line;
         while (std::getline(in, line)) {
+            const char* value = line.c_str() + line.find(':') + 1;
             if (line.rfind("Name:", 0) == 0)
                 t.name = line.substr(line.find_first_not_of(" \t", 5));
-            else if (line.find("ctxt_switches:") != std::string::npos)
-                t.switches += atoll(line.c_str() + line.find(':') + 1);
+            else if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                t.voluntary = atoll(value);
+            else if (line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                t.forced = atoll(value);
         }
         threads[task.path().filename()] = t;
     }
     return threads;
 }
 
-// Switches of pid's threads over kQuietSeconds: the total, the main thread's and a line
-// per thread that switched.
+// Switches of pid's threads over kQuietSeconds: the total, the main thread's and, for each
+// thread that switched, "NAME VOLUNTARY+FORCED". A thread that ended meanwhile is not
+// counted; one that began (or reuses an ended one's id) counts from its start.
 bool WatchQuiet(pid_t pid, Quiet* out) {
     const auto before = Switches(pid);
     Sleep(kQuietSeconds);
@@ -178,14 +182,22 @@ bool WatchQuiet(pid_t pid, Quiet* out) {
         return Fail("process " + std::to_string(pid) + " ended while it was watched");
     *out = Quiet();
     out->seconds = kQuietSeconds;
+    out->switches = 0;
     for (const auto& t : after) {
+        ThreadSwitches d = t.second;
         const auto was = before.find(t.first);
-        const long long n = t.second.switches - (was == before.end() ? 0 : was->second.switches);
+        if (was != before.end() && was->second.name == d.name &&
+            was->second.voluntary <= d.voluntary && was->second.forced <= d.forced) {
+            d.voluntary -= was->second.voluntary;
+            d.forced -= was->second.forced;
+        }
+        const long long n = d.voluntary + d.forced;
         out->switches += n;
         if (t.first == std::to_string(pid))
             out->mainSwitches = n;
         if (n > 0)
-            out->threads.push_back(t.second.name + " " + std::to_string(n));
+            out->threads.push_back(d.name + " " + std::to_string(d.voluntary) + "+" +
+                                   std::to_string(d.forced));
     }
     return true;
 }

@@ -29,7 +29,7 @@ struct DetentTime {
 struct Quiet {
     double seconds = 0;
     long long switches = -1, mainSwitches = -1;
-    std::vector<std::string> threads; // "NAME COUNT" of each thread that switched
+    std::vector<std::string> threads; // "NAME VOLUNTARY+FORCED" of each that switched
 };
 
 struct Figures {
