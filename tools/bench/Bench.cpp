@@ -53,9 +53,10 @@ const int kLaunchSamples = 50;
 // The opening zoom lasts 0.2 s; its last frame starts within this time from its start.
 const double kZoomWindow = 0.21;
 // How long the idle editor and the watch face in front are watched, and how long they
-// settle before.
+// settle before (the editor's page indicator hides 1 s after the pages show, and Ecore_Evas
+// flushes its caches 0.5 s after the last frame).
 const double kQuietSeconds = 10;
-const double kSettleSeconds = 1;
+const double kSettleSeconds = 3;
 
 double Now() {
     struct timespec ts;
