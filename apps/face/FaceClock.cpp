@@ -134,9 +134,14 @@ FaceClock::FaceClock(Evas* canvas) : mCanvas(canvas) {
 
     mHands = NewVector(canvas);
     root = evas_object_vg_root_node_get(mHands);
-    for (int i = 0; i < kHandShapes; ++i)
+    for (int i = kHourAndMinute; i <= kSecondHand; ++i)
         mHandShape[i] = evas_vg_shape_add(root);
-    // The cap never moves: built once, so that a tick redraws only the hands that turn.
+    // The cap never moves: an object of its own, so that a tick prepares only the shapes
+    // that turn (a changed vector object prepares all its shapes again).
+    mCap = NewVector(canvas);
+    root = evas_object_vg_root_node_get(mCap);
+    for (int i = kCap; i <= kCapHole; ++i)
+        mHandShape[i] = evas_vg_shape_add(root);
     evas_vg_shape_append_circle(mHandShape[kCap], kCentre, kCentre, 9);
     evas_vg_shape_append_circle(mHandShape[kCapHole], kCentre, kCentre, 3.5);
     BuildHands();
@@ -146,6 +151,7 @@ FaceClock::FaceClock(Evas* canvas) : mCanvas(canvas) {
 }
 
 FaceClock::~FaceClock() {
+    evas_object_del(mCap);
     evas_object_del(mHands);
     for (int i = 0; i < kNameLetters; ++i) {
         evas_object_del(mName[i]);
@@ -238,6 +244,7 @@ void FaceClock::Move(int x, int y) {
     mY = y;
     evas_object_move(mDial, x, y);
     evas_object_move(mHands, x, y);
+    evas_object_move(mCap, x, y);
     PlaceTexts();
 }
 
@@ -248,6 +255,7 @@ void FaceClock::Show() {
         evas_object_show(mMaker[i]);
     }
     evas_object_show(mHands);
+    evas_object_show(mCap);
 }
 
 void FaceClock::Hide() {
@@ -257,6 +265,7 @@ void FaceClock::Hide() {
         evas_object_hide(mMaker[i]);
     }
     evas_object_hide(mHands);
+    evas_object_hide(mCap);
 }
 
 } // namespace dalvexa
