@@ -25,7 +25,8 @@ const char* const kTag = "CLOCK-DALVEXA";
 const double kEarlyTick = 0.05;
 // Ecore may hold a timer back this long to run it with a later one: Ecore_Evas's cache
 // flush, due half a second after each frame, then runs with the next tick instead of
-// waking the face on its own.
+// waking the face on its own. (After a frame drawn between ticks, a band change, the next
+// tick may wait for that frame's flush: up to half a second late, once.)
 const double kTimerPrecision = 0.6;
 
 struct WallSecond {
