@@ -14,6 +14,7 @@
 #include <malloc.h>
 #include <uxt_theme.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -30,6 +31,11 @@ namespace {
 const char* const TEXT_DOMAIN = "clock-dalvexa";
 const char* const LANGUAGE_KEY = "db/menu_widget/language";
 const double BASE_SCALE = 1.3;
+// Evas keeps a scaled copy of an image it draws scaled. The opening zoom and the OK
+// animation draw a 360x360 preview at a new size in every frame, and each copy stayed in
+// its cache (some 4 MiB) though no later frame used it: images scaled beyond this size
+// are scaled as they are drawn instead.
+const char* const SCALE_CACHE_MAX_DIMENSION = "128";
 
 } // namespace
 
@@ -57,6 +63,8 @@ int EditorMain(int argc, char** argv) {
     eventCallback.app_control = AppControl;
 
     system_settings_set_changed_cb(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, OnLanguageChanged, appMain);
+    // Read when Evas starts; a value the caller set stays.
+    setenv("EVAS_SCALECACHE_MAX_DIMENSION", SCALE_CACHE_MAX_DIMENSION, 0);
 
     try {
         return ui_app_main(argc, argv, &eventCallback, appMain);

@@ -93,7 +93,8 @@ EditorView::EditorView()
       mCircleScroller(nullptr), mIsOkClicked(false), mStartTransit(nullptr),
       mOkButtonTransit(nullptr), mPagesShown(false), mTutorialShown(false),
       mRotaryRegistered(false), mColorBandChangeRegistered(false), mIdleClockShowWatched(false),
-      mInitialBandEcho(false), mDetached(false), mReplyToken(NextReplyToken()) {
+      mInitialBandEcho(false), mDetached(false), mPreparedPages(), mPagesPrepared(0),
+      mPagePrepareIdler(nullptr), mReplyToken(NextReplyToken()) {
     LiveViews()[mReplyToken] = this;
 }
 
@@ -245,6 +246,22 @@ Eina_Bool EditorView::ViewStartAnimatorIdler(void* data) {
     elm_transit_del_cb_set(transit, ViewStartTransitDelCb, pThis);
     pThis->mStartTransit = transit;
     elm_transit_go(transit);
+    // The pages are built between the zoom's frames and shown when it ends.
+    if (pThis->mPagePrepareIdler == NULL)
+        pThis->mPagePrepareIdler = ecore_idler_add(PreparePageIdler, pThis);
+    return ECORE_CALLBACK_CANCEL;
+}
+
+Eina_Bool EditorView::PreparePageIdler(void* data) {
+    EditorView* pThis = static_cast<EditorView*>(data);
+    RETURN_VALUE_IF(pThis == NULL, ECORE_CALLBACK_CANCEL);
+    if (pThis->mPagesPrepared < PAGE_COUNT && !pThis->mPagesShown) {
+        const int band = COLOR_BAND_MIN + pThis->mPagesPrepared++;
+        pThis->Track(&pThis->mPreparedPages[band], pThis->CreateColorPage(band));
+        if (pThis->mPagesPrepared < PAGE_COUNT)
+            return ECORE_CALLBACK_RENEW;
+    }
+    pThis->mPagePrepareIdler = NULL;
     return ECORE_CALLBACK_CANCEL;
 }
 
@@ -363,19 +380,33 @@ void EditorView::MainViewEditTutorialClicked(void* data, Evas_Object* /*obj*/,
     pThis->mTutorialShown = false;
 }
 
-void EditorView::CreateColorPages() {
+Evas_Object* EditorView::CreateColorPage(int band) {
     ElementaryHelper helper;
     std::string edjPath = mEditorViewDataPtr ? mEditorViewDataPtr->GetEditorViewEDJPath() : "";
+    Evas_Object* page = helper.CreateExpandLayout(mPageLayout, edjPath.c_str(), "Page");
+    if (page == NULL)
+        return NULL;
+    Evas_Object* image = evas_object_image_filled_add(evas_object_evas_get(page));
+    evas_object_image_size_set(image, PREVIEW_SIZE, PREVIEW_SIZE);
+    evas_object_image_file_set(image, GetPreviewImagePath(band).c_str(), NULL);
+    evas_object_show(image);
+    elm_layout_content_set(page, "elm.icon", image);
+    return page;
+}
+
+void EditorView::CreateColorPages() {
+    if (mPagePrepareIdler != NULL) {
+        ecore_idler_del(mPagePrepareIdler);
+        mPagePrepareIdler = NULL;
+    }
     for (int band = COLOR_BAND_MIN; band <= COLOR_BAND_MAX; ++band) {
-        Evas_Object* page = helper.CreateExpandLayout(mPageLayout, edjPath.c_str(), "Page");
+        Evas_Object* page = mPreparedPages[band];
+        Untrack(&mPreparedPages[band]);
+        if (page == NULL)
+            page = CreateColorPage(band);
         if (page == NULL)
             continue;
         evas_object_show(page);
-        Evas_Object* image = evas_object_image_filled_add(evas_object_evas_get(page));
-        evas_object_image_size_set(image, PREVIEW_SIZE, PREVIEW_SIZE);
-        evas_object_image_file_set(image, GetPreviewImagePath(band).c_str(), NULL);
-        evas_object_show(image);
-        elm_layout_content_set(page, "elm.icon", image);
         elm_box_pack_end(mPageBox, page);
     }
     // The scroller can go to a page only once it knows the size of its new content: lay
@@ -826,6 +857,12 @@ void EditorView::Detach() {
         ecore_idler_del(mOkButtonIdler);
         mOkButtonIdler = NULL;
     }
+    if (mPagePrepareIdler != NULL) {
+        ecore_idler_del(mPagePrepareIdler);
+        mPagePrepareIdler = NULL;
+    }
+    for (Evas_Object*& page : mPreparedPages)
+        Untrack(&page);
     if (mIdleClockCheckTimer != NULL) {
         ecore_timer_del(mIdleClockCheckTimer);
         mIdleClockCheckTimer = NULL;

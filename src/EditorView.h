@@ -56,6 +56,8 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
   private:
     static Eina_Bool ViewStartAnimator(void* data);
     static Eina_Bool ViewStartAnimatorIdler(void* data);
+    // Builds one colour page, hidden, per call while the opening zoom runs.
+    static Eina_Bool PreparePageIdler(void* data);
     static void ViewStartTransitDelCb(void* data, Elm_Transit* transit);
     static Eina_Bool OnRotaryEventCB(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info);
     static void OnLayoutResizeCB(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
@@ -74,6 +76,8 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
 
     Evas_Object* CreatePageScroller(Evas_Object* parent);
     void CreateColorPages();
+    // The page of band, with its preview, not shown; null when its layout cannot be built.
+    Evas_Object* CreateColorPage(int band);
     std::string GetPreviewImagePath(int colorBand);
     void ShowTutorial(const std::string& edjPath);
     void SendXMLToMobile();
@@ -129,6 +133,11 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     // made elsewhere.
     bool mInitialBandEcho;
     bool mDetached;
+    // Pages built while the opening zoom runs, not yet packed (one per band).
+    static const int PAGE_COUNT = 5;
+    Evas_Object* mPreparedPages[PAGE_COUNT];
+    int mPagesPrepared;
+    Ecore_Idler* mPagePrepareIdler;
     // Names this view in the companion service's reply, which cannot be cancelled.
     unsigned mReplyToken;
 

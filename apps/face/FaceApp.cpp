@@ -6,6 +6,7 @@
 #include <dlog.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 
 namespace dalvexa {
@@ -19,12 +20,29 @@ const char* const kTag = "CLOCK-DALVEXA";
 #define LOGI(...) dlog_print(DLOG_INFO, kTag, __VA_ARGS__)
 #define LOGE(...) dlog_print(DLOG_ERROR, kTag, __VA_ARGS__)
 
-// Seconds until the next whole second of the wall clock, never quite zero.
-double UntilNextSecond() {
+// A tick this close before a whole second is that second's tick: Ecore may run a timer a
+// little early (it counts from the loop's wake-up, not from the callback).
+const double kEarlyTick = 0.05;
+// Ecore may hold a timer back this long to run it with a later one: Ecore_Evas's cache
+// flush, due half a second after each frame, then runs with the next tick instead of
+// waking the face on its own. (After a frame drawn between ticks, a band change, the next
+// tick may wait for that frame's flush: up to half a second late, once.)
+const double kTimerPrecision = 0.6;
+
+struct WallSecond {
+    time_t shown;     // the second to show now
+    double untilNext; // seconds until the one after it
+};
+
+WallSecond CurrentSecond() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    const double left = 1.0 - now.tv_nsec / 1e9;
-    return left < 0.001 ? 0.001 : left;
+    WallSecond s{now.tv_sec, 1.0 - now.tv_nsec / 1e9};
+    if (s.untilNext < kEarlyTick) {
+        ++s.shown;
+        s.untilNext += 1.0;
+    }
+    return s;
 }
 
 } // namespace
@@ -40,6 +58,7 @@ bool FaceApp::Create() {
         return false;
     }
     elm_win_title_set(mWindow, "Dalvexa");
+    ecore_timer_precision_set(kTimerPrecision);
     elm_win_autodel_set(mWindow, EINA_FALSE);
     evas_object_event_callback_add(mWindow, EVAS_CALLBACK_DEL, OnWindowDel, this);
     evas_object_event_callback_add(mWindow, EVAS_CALLBACK_RESIZE, OnWindowResize, this);
@@ -164,26 +183,26 @@ void FaceApp::ReloadBand() {
 void FaceApp::ShowTime() {
     if (!mFace)
         return;
-    const time_t now = time(nullptr);
+    const time_t now = CurrentSecond().shown;
     tm local{};
     localtime_r(&now, &local);
     mFace->SetTime(local.tm_hour, local.tm_min, local.tm_sec);
 }
 
+// One timer per tick, from now to the next whole second, so that a late tick does not
+// make the next one early.
 void FaceApp::ScheduleTick() {
-    const double wait = UntilNextSecond();
     if (mTick)
-        ecore_timer_interval_set(mTick, wait);
-    else
-        mTick = ecore_timer_add(wait, OnTick, this);
+        ecore_timer_del(mTick);
+    mTick = ecore_timer_add(CurrentSecond().untilNext, OnTick, this);
 }
 
 Eina_Bool FaceApp::OnTick(void* data) {
     FaceApp* self = static_cast<FaceApp*>(data);
+    self->mTick = nullptr; // this timer ends with the callback
     self->ShowTime();
-    // Keep the hands on the second even when the loop was late.
-    ecore_timer_interval_set(self->mTick, UntilNextSecond());
-    return ECORE_CALLBACK_RENEW;
+    self->ScheduleTick();
+    return ECORE_CALLBACK_CANCEL;
 }
 
 void FaceApp::OnBandChanged(const char*, void* data) {
@@ -211,6 +230,12 @@ void FaceApp::OnWindowResize(void* data, Evas*, Evas_Object* obj, void*) {
 }
 
 int FaceMain(int argc, char** argv) {
+    // The face changes once a second and has no animation: it renders each change at once
+    // and in this thread, rather than waiting for an animator tick (which wakes Ecore's
+    // animator thread) and handing the frame to Evas's render thread. Read by Ecore_Evas
+    // when it starts; a value set by the caller stays.
+    setenv("ECORE_EVAS_RENDER_NOSYNC", "1", 0);
+    setenv("ECORE_EVAS_FORCE_SYNC_RENDER", "1", 0);
     FaceApp app;
     ui_app_lifecycle_callback_s callbacks{};
     callbacks.create = [](void* data) { return static_cast<FaceApp*>(data)->Create(); };

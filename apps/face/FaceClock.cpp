@@ -3,6 +3,7 @@
 #include "dalvexa_palette.h"
 
 #include <cmath>
+#include <utility>
 
 namespace dalvexa {
 
@@ -23,10 +24,14 @@ Point Turn(Point p, double degrees) {
     return {kCentre + dx * c - dy * s, kCentre + dx * s + dy * c};
 }
 
-// A closed rectangle turned about the centre, as one sub-path of shape.
-void AppendTurnedRect(Evas_Vg_Shape* shape, double x, double y, double w, double h,
-                      double degrees) {
-    const Point corners[4] = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
+// A closed rectangle turned about the centre, as one sub-path of shape; drawn clockwise,
+// or anticlockwise to join a circle of the same shape (circles are drawn anticlockwise,
+// and sub-paths of opposite directions cut each other out).
+void AppendTurnedRect(Evas_Vg_Shape* shape, double x, double y, double w, double h, double degrees,
+                      bool anticlockwise = false) {
+    Point corners[4] = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
+    if (anticlockwise)
+        std::swap(corners[1], corners[3]);
     for (int i = 0; i < 4; ++i) {
         const Point p = Turn(corners[i], degrees);
         if (i == 0)
@@ -72,7 +77,9 @@ Evas_Object* NewVector(Evas* canvas) {
 
 // The shapes of a vector object, in drawing order.
 enum DialShape { kGround, kRing, kMinuteTrack, kHourIndices, kTwelve };
-enum HandShape { kHourHand, kMinuteHand, kSecondHand, kCounterweight, kCap, kCapHole };
+// Hands of one colour share a shape: each shape that moves is prepared again (in Ector's
+// thread) at every tick.
+enum HandShape { kHourAndMinute, kSecondHand, kCap, kCapHole };
 
 const char* const kName = "DALVEXA";
 const char* const kMaker = "PELMIRO";
@@ -127,8 +134,16 @@ FaceClock::FaceClock(Evas* canvas) : mCanvas(canvas) {
 
     mHands = NewVector(canvas);
     root = evas_object_vg_root_node_get(mHands);
-    for (int i = 0; i < kHandShapes; ++i)
+    for (int i = kHourAndMinute; i <= kSecondHand; ++i)
         mHandShape[i] = evas_vg_shape_add(root);
+    // The cap never moves: an object of its own, so that a tick prepares only the shapes
+    // that turn (a changed vector object prepares all its shapes again).
+    mCap = NewVector(canvas);
+    root = evas_object_vg_root_node_get(mCap);
+    for (int i = kCap; i <= kCapHole; ++i)
+        mHandShape[i] = evas_vg_shape_add(root);
+    evas_vg_shape_append_circle(mHandShape[kCap], kCentre, kCentre, 9);
+    evas_vg_shape_append_circle(mHandShape[kCapHole], kCentre, kCentre, 3.5);
     BuildHands();
 
     SetBand(0);
@@ -136,6 +151,7 @@ FaceClock::FaceClock(Evas* canvas) : mCanvas(canvas) {
 }
 
 FaceClock::~FaceClock() {
+    evas_object_del(mCap);
     evas_object_del(mHands);
     for (int i = 0; i < kNameLetters; ++i) {
         evas_object_del(mName[i]);
@@ -168,28 +184,17 @@ void FaceClock::BuildDial() {
 }
 
 void FaceClock::BuildHands() {
-    Evas_Vg_Shape* hour = mHandShape[kHourHand];
-    Evas_Vg_Shape* minute = mHandShape[kMinuteHand];
+    Evas_Vg_Shape* hands = mHandShape[kHourAndMinute];
     Evas_Vg_Shape* second = mHandShape[kSecondHand];
-    evas_vg_shape_reset(hour);
-    evas_vg_shape_reset(minute);
+    evas_vg_shape_reset(hands);
     evas_vg_shape_reset(second);
-    evas_vg_shape_reset(mHandShape[kCounterweight]);
 
-    AppendHand(hour, 6, 5, 104, 92, HourAngle(mHour, mMinute, mSecond));
-    AppendHand(minute, 4, 3, 52, 42, MinuteAngle(mMinute, mSecond));
+    AppendHand(hands, 6, 5, 104, 92, HourAngle(mHour, mMinute, mSecond));
+    AppendHand(hands, 4, 3, 52, 42, MinuteAngle(mMinute, mSecond));
     const double secondAngle = SecondAngle(mSecond);
-    AppendTurnedRect(second, 178.5, 30, 3, 186, secondAngle);
+    AppendTurnedRect(second, 178.5, 30, 3, 186, secondAngle, true);
     const Point weight = Turn({kCentre, 214}, secondAngle);
-    // Its own shape: overlapping sub-paths of one shape would cut each other out.
-    evas_vg_shape_append_circle(mHandShape[kCounterweight], weight.x, weight.y, 7);
-
-    Evas_Vg_Shape* cap = mHandShape[kCap];
-    Evas_Vg_Shape* hole = mHandShape[kCapHole];
-    evas_vg_shape_reset(cap);
-    evas_vg_shape_reset(hole);
-    evas_vg_shape_append_circle(cap, kCentre, kCentre, 9);
-    evas_vg_shape_append_circle(hole, kCentre, kCentre, 3.5);
+    evas_vg_shape_append_circle(second, weight.x, weight.y, 7);
 }
 
 bool FaceClock::SetBand(int band) {
@@ -208,10 +213,8 @@ bool FaceClock::SetBand(int band) {
     SetColor(mDialShape[kHourIndices], colors->ink);
     SetColor(mDialShape[kTwelve], colors->accent);
 
-    SetColor(mHandShape[kHourHand], colors->ink);
-    SetColor(mHandShape[kMinuteHand], colors->ink);
+    SetColor(mHandShape[kHourAndMinute], colors->ink);
     SetColor(mHandShape[kSecondHand], colors->accent);
-    SetColor(mHandShape[kCounterweight], colors->accent);
     SetColor(mHandShape[kCap], colors->accent);
     SetColor(mHandShape[kCapHole], colors->dial);
 
@@ -241,6 +244,7 @@ void FaceClock::Move(int x, int y) {
     mY = y;
     evas_object_move(mDial, x, y);
     evas_object_move(mHands, x, y);
+    evas_object_move(mCap, x, y);
     PlaceTexts();
 }
 
@@ -251,6 +255,7 @@ void FaceClock::Show() {
         evas_object_show(mMaker[i]);
     }
     evas_object_show(mHands);
+    evas_object_show(mCap);
 }
 
 void FaceClock::Hide() {
@@ -260,6 +265,7 @@ void FaceClock::Hide() {
         evas_object_hide(mMaker[i]);
     }
     evas_object_hide(mHands);
+    evas_object_hide(mCap);
 }
 
 } // namespace dalvexa

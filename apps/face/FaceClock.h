@@ -42,11 +42,12 @@ class FaceClock {
     int mHour = 10, mMinute = 8, mSecond = 36;
     int mX = 0, mY = 0;
     Evas_Object* mDial = nullptr;  // vector: ground, ring, minute track, indices
-    Evas_Object* mHands = nullptr; // vector: hands and centre cap
+    Evas_Object* mHands = nullptr; // vector: the hands
+    Evas_Object* mCap = nullptr;   // vector: the centre cap, over the hands
     static constexpr int kDialShapes = 5;
-    static constexpr int kHandShapes = 6;
+    static constexpr int kHandShapes = 4;
     Evas_Vg_Shape* mDialShape[kDialShapes] = {}; // owned by mDial's root container
-    Evas_Vg_Shape* mHandShape[kHandShapes] = {}; // owned by mHands's root container
+    Evas_Vg_Shape* mHandShape[kHandShapes] = {}; // owned by mHands's or mCap's root container
     static constexpr int kNameLetters = 7;
     Evas_Object* mName[kNameLetters] = {};  // "DALVEXA", one object per letter (spaced)
     Evas_Object* mMaker[kNameLetters] = {}; // "PELMIRO"

@@ -1,8 +1,8 @@
 #include "watch_device.h"
 
+#include "xml_read.h"
+
 #include <dirent.h>
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 #include <algorithm>
 
@@ -10,18 +10,13 @@ namespace watch {
 
 namespace {
 
-std::string Attr(xmlNodePtr node, const char* name) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    if (!value)
-        return std::string();
-    std::string out(reinterpret_cast<const char*>(value));
-    xmlFree(value);
-    return out;
+std::string Attr(const xml::Node& node, const char* name) {
+    auto it = node.attrs.find(name);
+    return it == node.attrs.end() ? std::string() : it->second;
 }
 
-bool IsName(xmlNodePtr node, const char* name) {
-    return node->type == XML_ELEMENT_NODE &&
-           xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+bool IsName(const xml::Node& node, const char* name) {
+    return !node.text && node.name == name;
 }
 
 bool ValidProgramName(const std::string& exec) {
@@ -32,17 +27,16 @@ bool ValidProgramName(const std::string& exec) {
 } // namespace
 
 bool LoadManifest(const std::string& path, PackageInfo* out, std::string* error) {
-    xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    if (!doc) {
+    xml::Node root;
+    std::string fault;
+    if (!xml::ReadFile(path, &root, &fault)) {
         *error = "cannot read manifest " + path;
         return false;
     }
     PackageInfo info;
     bool ok = false;
     do {
-        xmlNodePtr root = xmlDocGetRootElement(doc);
-        if (!root || !IsName(root, "manifest")) {
+        if (!IsName(root, "manifest")) {
             *error = path + ": the root element is not <manifest>";
             break;
         }
@@ -53,7 +47,9 @@ bool LoadManifest(const std::string& path, PackageInfo* out, std::string* error)
             break;
         }
         ok = true;
-        for (xmlNodePtr node = root->children; node && ok; node = node->next) {
+        for (const xml::Node& node : root.children) {
+            if (!ok)
+                break;
             if (!IsName(node, "application"))
                 continue;
             AppInfo app;
@@ -78,7 +74,6 @@ bool LoadManifest(const std::string& path, PackageInfo* out, std::string* error)
             }
         }
     } while (false);
-    xmlFreeDoc(doc);
     if (ok)
         *out = std::move(info);
     return ok;

@@ -1,7 +1,6 @@
 #include "uxt_tables.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include "xml_read.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,17 +15,18 @@ namespace {
 const size_t kMaxValue = 256;
 const int kMaxFontSize = 1000;
 
-bool Attr(xmlNodePtr node, const char* name, std::string* out) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    if (!value)
+using watch::xml::Node;
+
+bool Attr(const Node& node, const char* name, std::string* out) {
+    auto it = node.attrs.find(name);
+    if (it == node.attrs.end())
         return false;
-    *out = reinterpret_cast<const char*>(value);
-    xmlFree(value);
+    *out = it->second;
     return true;
 }
 
-std::string Where(const std::string& path, xmlNodePtr node) {
-    return path + ":" + std::to_string(xmlGetLineNo(node)) + ": ";
+std::string Where(const std::string& path, const Node& node) {
+    return path + ":" + std::to_string(node.line) + ": ";
 }
 
 int HexDigit(char c) {
@@ -73,7 +73,7 @@ bool ParseSize(const std::string& text, int* out) {
 template <typename Map>
 bool ReadTable(const std::string& path, const char* rootName, const char* entryName, Map* out,
                std::string* error,
-               const std::function<std::string(xmlNodePtr, typename Map::mapped_type*)>& entry) {
+               const std::function<std::string(const Node&, typename Map::mapped_type*)>& entry) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
         *error = path + ": " + strerror(errno);
@@ -83,38 +83,27 @@ bool ReadTable(const std::string& path, const char* rootName, const char* entryN
         *error = path + ": not a regular file";
         return false;
     }
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-    if (!ctxt) {
-        *error = path + ": out of memory";
-        return false;
-    }
-    xmlDocPtr doc = xmlCtxtReadFile(ctxt, path.c_str(), nullptr,
-                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    if (!doc) {
-        const xmlError* err = xmlCtxtGetLastError(ctxt);
-        std::string message = err && err->message ? err->message : "not well-formed XML";
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-            message.pop_back();
-        *error = path + ":" + std::to_string(err ? err->line : 0) + ": " + message;
-        xmlFreeParserCtxt(ctxt);
+    Node root;
+    std::string fault;
+    if (!watch::xml::ReadFile(path, &root, &fault)) {
+        *error = path + ":" + fault;
         return false;
     }
     Map table;
     error->clear();
-    xmlNodePtr root = xmlDocGetRootElement(doc);
-    if (!root || xmlStrcmp(root->name, reinterpret_cast<const xmlChar*>(rootName)) != 0) {
+    if (root.name != rootName) {
         *error = path + ": the root element is not <" + rootName + ">";
     } else {
-        for (xmlNodePtr node = root->children; node && error->empty(); node = node->next) {
-            if (node->type == XML_COMMENT_NODE || node->type == XML_TEXT_NODE) {
-                if (node->type == XML_TEXT_NODE && !xmlIsBlankNode(node))
+        for (const Node& node : root.children) {
+            if (node.text) {
+                if (!node.blank) {
                     *error = Where(path, node) + "text outside an entry";
+                    break;
+                }
                 continue;
             }
-            if (node->type != XML_ELEMENT_NODE ||
-                xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(entryName)) != 0) {
-                *error = Where(path, node) + "unexpected <" +
-                         reinterpret_cast<const char*>(node->name) + ">";
+            if (node.name != entryName) {
+                *error = Where(path, node) + "unexpected <" + node.name + ">";
                 break;
             }
             std::string code;
@@ -137,8 +126,6 @@ bool ReadTable(const std::string& path, const char* rootName, const char* entryN
         if (error->empty() && table.empty())
             *error = path + ": no entries";
     }
-    xmlFreeDoc(doc);
-    xmlFreeParserCtxt(ctxt);
     if (!error->empty())
         return false;
     *out = std::move(table);
@@ -149,7 +136,7 @@ bool ReadTable(const std::string& path, const char* rootName, const char* entryN
 
 bool ReadColorTable(const std::string& path, ColorMap* out, std::string* error) {
     return ReadTable<ColorMap>(path, "color-table", "color", out, error,
-                               [](xmlNodePtr node, Rgba* value) -> std::string {
+                               [](const Node& node, Rgba* value) -> std::string {
                                    std::string rgba;
                                    if (!Attr(node, "rgba", &rgba))
                                        return "no rgba";
@@ -162,7 +149,7 @@ bool ReadColorTable(const std::string& path, ColorMap* out, std::string* error) 
 
 bool ReadFontTable(const std::string& path, FontMap* out, std::string* error) {
     return ReadTable<FontMap>(
-        path, "font-table", "font", out, error, [](xmlNodePtr node, FontSpec* value) {
+        path, "font-table", "font", out, error, [](const Node& node, FontSpec* value) {
             std::string size;
             if (!Attr(node, "family", &value->family) || value->family.empty() ||
                 value->family.size() > kMaxValue ||

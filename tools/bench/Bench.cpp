@@ -4,6 +4,9 @@
 //
 //   watch-bench [--rounds N] [--json FILE]
 //
+// Then two figures of the battery: context switches of an editor left idle on its page,
+// and of the watch face in front, each over kQuietSeconds.
+//
 // Each round starts the bare window and then the editor (with the frame probe inside,
 // tools/bench/FrameProbe.h) as fresh processes; the first round of each warms the caches
 // and is not counted. Then the cross-process change notification of both stores and
@@ -31,6 +34,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +52,11 @@ const int kNotifySamples = 200;
 const int kLaunchSamples = 50;
 // The opening zoom lasts 0.2 s; its last frame starts within this time from its start.
 const double kZoomWindow = 0.21;
+// How long the idle editor and the watch face in front are watched, and how long they
+// settle before (the editor's page indicator hides 1 s after the pages show, and Ecore_Evas
+// flushes its caches 0.5 s after the last frame).
+const double kQuietSeconds = 10;
+const double kSettleSeconds = 3;
 
 double Now() {
     struct timespec ts;
@@ -136,25 +145,89 @@ bool WaitForFile(const std::string& path, double timeout) {
     return true;
 }
 
+// Context switches of each thread of pid, by thread id.
+struct ThreadSwitches {
+    std::string name;
+    long long voluntary = 0, forced = 0;
+};
+std::map<std::string, ThreadSwitches> Switches(pid_t pid) {
+    std::map<std::string, ThreadSwitches> threads;
+    std::error_code error;
+    const std::string dir = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(dir, error)) {
+        std::ifstream in(task.path() / "status");
+        ThreadSwitches t;
+        std::string line;
+        while (std::getline(in, line)) {
+            const char* value = line.c_str() + line.find(':') + 1;
+            if (line.rfind("Name:", 0) == 0)
+                t.name = line.substr(line.find_first_not_of(" \t", 5));
+            else if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                t.voluntary = atoll(value);
+            else if (line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                t.forced = atoll(value);
+        }
+        threads[task.path().filename()] = t;
+    }
+    return threads;
+}
+
+// Switches of pid's threads over kQuietSeconds: the total, the main thread's and, for each
+// thread that switched, "NAME VOLUNTARY+FORCED". A thread that ended meanwhile is not
+// counted; one that began (or reuses an ended one's id) counts from its start.
+bool WatchQuiet(pid_t pid, Quiet* out) {
+    const auto before = Switches(pid);
+    Sleep(kQuietSeconds);
+    const auto after = Switches(pid);
+    if (before.empty() || after.empty())
+        return Fail("process " + std::to_string(pid) + " ended while it was watched");
+    *out = Quiet();
+    out->seconds = kQuietSeconds;
+    out->switches = 0;
+    for (const auto& t : after) {
+        ThreadSwitches d = t.second;
+        const auto was = before.find(t.first);
+        if (was != before.end() && was->second.name == d.name &&
+            was->second.voluntary <= d.voluntary && was->second.forced <= d.forced) {
+            d.voluntary -= was->second.voluntary;
+            d.forced -= was->second.forced;
+        }
+        const long long n = d.voluntary + d.forced;
+        out->switches += n;
+        if (t.first == std::to_string(pid))
+            out->mainSwitches = n;
+        if (n > 0)
+            out->threads.push_back(d.name + " " + std::to_string(d.voluntary) + "+" +
+                                   std::to_string(d.forced));
+    }
+    return true;
+}
+
+pid_t FrontWatchFace(const std::string& dir) {
+    const std::string list = dir + "/app-list";
+    unlink(list.c_str());
+    Watchctl({"app", "list"}, list);
+    std::ifstream in(list);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream s(line);
+        std::string id, kind, state, pid, front;
+        s >> id >> kind >> state >> pid >> front;
+        if (id == kWatchFaceId && front == "front")
+            return atoi(pid.c_str());
+    }
+    return -1;
+}
+
 // The editor's OK hands the screen to the idle clock 1 s later, which would pause the next
 // round's editor: waits until the watch face is in front.
 bool WaitForHandOver(const std::string& dir) {
     const double end = Now() + 10;
-    const std::string list = dir + "/app-list";
     while (Now() < end) {
         int show = -1;
         if (vconf_get_int("db/setting/idle_clock_show", &show) == 0 && show == 0) {
-            unlink(list.c_str());
-            Watchctl({"app", "list"}, list);
-            std::ifstream in(list);
-            std::string line;
-            while (std::getline(in, line)) {
-                std::istringstream s(line);
-                std::string id, kind, state, pid, front;
-                s >> id >> kind >> state >> pid >> front;
-                if (id == kWatchFaceId && front == "front")
-                    return true;
-            }
+            if (FrontWatchFace(dir) > 0)
+                return true;
         }
         Sleep(0.02);
     }
@@ -489,6 +562,32 @@ int Main(int argc, char** argv) {
                (r.firstFrame - editor.spawned) * 1000, (r.interactive - editor.spawned) * 1000,
                editor.peakMiB);
         fflush(stdout);
+    }
+
+    // The watch face is in front after the last round's OK.
+    if (ok) {
+        const pid_t face = FrontWatchFace(root);
+        ok = face > 0 ? (Sleep(kSettleSeconds), WatchQuiet(face, &fig.faceQuiet))
+                      : Fail("the watch face is not in front");
+    }
+    if (ok) {
+        const std::string reportPath = root + "/report";
+        unlink(reportPath.c_str());
+        const pid_t pid = Spawn({BENCH_EDITOR},
+                                {std::string("WATCH_APP_ID=") + kEditorId, "BENCH_IDLE=1",
+                                 "BENCH_REPORT=" + reportPath},
+                                root + "/programs.log");
+        ok = pid > 0 && WaitForFile(reportPath, 30);
+        if (ok) {
+            Sleep(kSettleSeconds);
+            ok = WatchQuiet(pid, &fig.editorQuiet);
+        } else {
+            Fail("the idle editor did not show its pages (see " + root + "/programs.log)");
+        }
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            Reap(pid, 10);
+        }
     }
 
     ecore_init();

@@ -16,6 +16,19 @@ const double kOneFrameMs = 17;
 const double kFrameBudgetMs = 16.7;
 const double kRssAllowanceMiB = 12;
 const double kNotifyP99Ms = 5;
+const double kFaceSwitchesPerSecond = 5;
+
+double PerSecond(const Quiet& q, long long n) {
+    return q.seconds > 0 && n >= 0 ? double(n) / q.seconds : -1;
+}
+
+std::string Json(const Quiet& q) {
+    std::ostringstream o;
+    o << "{\"seconds\": " << q.seconds << ", \"context_switches\": " << q.switches
+      << ", \"per_second\": " << PerSecond(q, q.switches)
+      << ", \"main_thread_per_second\": " << PerSecond(q, q.mainSwitches) << "}";
+    return o.str();
+}
 
 double Percentile(const std::vector<double>& sorted, double p) {
     if (sorted.empty())
@@ -167,6 +180,26 @@ bool Figures::Print(FILE* out) const {
     snprintf(buf, sizeof(buf), "cold %s", Ms(launchCold).c_str());
     fprintf(out, "%-34s %-10s %-10s %-10s %-10s %-14s\n", label, Ms(launch.median).c_str(),
             Ms(launch.p95).c_str(), Ms(launch.p99).c_str(), Ms(launch.max).c_str(), buf);
+
+    fprintf(out, "\n%-34s %-10s %-10s %-24s %s\n", "battery (seconds watched)", "switches",
+            "per second", "target", "");
+    auto quiet = [&](const char* what, const Quiet& q, double limit, const char* target) {
+        snprintf(label, sizeof(label), "%s (%.0f s)", what, q.seconds);
+        const double rate = PerSecond(q, q.switches);
+        const bool met = q.switches >= 0 && rate <= limit;
+        snprintf(buf, sizeof(buf), "%.1f/s", rate);
+        fprintf(out, "%-34s %-10lld %-10s %-24s %s\n", label, q.switches, buf, target,
+                Verdict(met));
+        std::string threads;
+        for (const std::string& t : q.threads)
+            threads += (threads.empty() ? "" : ", ") + t;
+        if (!threads.empty())
+            fprintf(out, "  by thread: %s\n", threads.c_str());
+        all = all && met;
+    };
+    quiet("editor idle on a page", editorQuiet, 0, "none");
+    quiet("watch face in front", faceQuiet, kFaceSwitchesPerSecond, "<= 5/s");
+
     fprintf(out, "\n%d rounds after one warm-up round; load average before %s, after %s\n", rounds,
             loadBefore.c_str(), loadAfter.c_str());
     fprintf(out, "%s\n", all ? "every target met" : "some targets MISSED");
@@ -205,7 +238,9 @@ bool Figures::WriteJson(const std::string& path) const {
       << "  \"store_change_to_callback_ms\": {\"vconf\": " << Json(Summarize(notifyVconf))
       << ", \"preference\": " << Json(Summarize(notifyPref)) << "},\n"
       << "  \"launch_request_round_trip_ms\": {\"cold\": " << launchCold
-      << ", \"warm\": " << Json(Summarize(launchWarm)) << "}\n"
+      << ", \"warm\": " << Json(Summarize(launchWarm)) << "},\n"
+      << "  \"editor_idle_on_page\": " << Json(editorQuiet) << ",\n"
+      << "  \"watch_face_in_front\": " << Json(faceQuiet) << "\n"
       << "}\n";
     return bool(o);
 }

@@ -25,6 +25,13 @@ struct DetentTime {
     int frames;     // frames rendered up to that one
 };
 
+// Context switches of one process's threads while it should be quiet.
+struct Quiet {
+    double seconds = 0;
+    long long switches = -1, mainSwitches = -1;
+    std::vector<std::string> threads; // "NAME VOLUNTARY+FORCED" of each that switched
+};
+
 struct Figures {
     // Per round.
     std::vector<double> bareFirstMs, bareRssMiB;
@@ -35,6 +42,7 @@ struct Figures {
     std::vector<double> notifyVconf, notifyPref; // ms
     double launchCold = -1;
     std::vector<double> launchWarm;
+    Quiet editorQuiet, faceQuiet; // idle on a page; the watch face in front
     std::string loadBefore, loadAfter;
     int rounds = 0;
 

@@ -20,7 +20,8 @@ namespace bench {
 
 enum class ProbeMode {
     FirstFrame, // quit the main loop once the first frame is out
-    Editor,     // wait for the pages, turn the bezel, press OK, report after the animation
+    Editor,     // wait for the pages, turn the bezel, press OK, report after the animation;
+                // with BENCH_IDLE set, report once the pages show and leave the editor idle
 };
 
 void StartProbe(ProbeMode mode);
