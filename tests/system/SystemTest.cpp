@@ -335,8 +335,9 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
             continue;
         }
         auto r = watchtest::RunProcess(run(command));
-        EXPECT_EQ(r.status, 0) << command[0] << " " << command.back() << ": " << r.err;
-        EXPECT_EQ(r.err, "") << command[0] << " " << command.back();
+        EXPECT_EQ(r.status, 0) << command[0] << " " << command.back();
+        EXPECT_TRUE(r.err.empty())
+            << command[0] << " " << command.back() << ": " << r.err.substr(0, 400);
     }
     ASSERT_TRUE(launch); // answered once the phone's change has ended the editor
     EXPECT_EQ(launch->Wait(10), 0) << launch->Err();
