@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
 using appstest::Image;
@@ -343,4 +344,17 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
     EXPECT_EQ(launch->Wait(10), 0) << launch->Err();
     EXPECT_EQ(launch->Err(), "");
     EXPECT_NE(launch->Out().find("result=succeeded"), std::string::npos) << launch->Out();
+
+    // The editor itself, started from that shell with a home of its own: quiet too, also
+    // about the toolkit's helper daemons.
+    char home[] = "/tmp/plain-home-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    LaunchEditor({"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
+                  std::string("HOME=") + home, "WATCH_ROOT=" + mDevice->Root(),
+                  "DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session",
+                  "WATCH_APP_ID=" + std::string(appstest::kEditor)});
+    ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
+    EXPECT_EQ(mEditor->Wait(10), 0);
+    EXPECT_TRUE(mEditor->Err().empty()) << mEditor->Err().substr(0, 400);
+    std::filesystem::remove_all(home);
 }
