@@ -73,6 +73,18 @@ EditorView* ViewOfToken(void* data) {
     return it == views.end() ? nullptr : it->second;
 }
 
+// The notice of a change made elsewhere, in the current language: the template with the
+// phone application's name in it.
+void SetNoticeText(Evas_Object* popup) {
+    std::string text = dgettext(TEXT_DOMAIN, "WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
+    std::string strCsc = NSClockCommon::VconfUtil::GetCSCCountryIso();
+    CLOCK_LOG("str_csc : %s", strCsc.c_str());
+    const char* appName = strCsc == "JP" ? dgettext(TEXT_DOMAIN, "WDS_STU_BODY_VOSK_MANAGER_JPN")
+                                         : dgettext(TEXT_DOMAIN, "WDS_STU_BODY_KORVANE_VOSK");
+    text = NSClockCommon::StringUtil::ReplaceFirst(text, "%s", appName);
+    elm_object_part_text_set(popup, "elm.text", text.c_str());
+}
+
 // The notice deletes itself when its time is up; it never calls back into the view.
 void NoticeTimeoutCb(void* /*data*/, Evas_Object* obj, void* /*eventInfo*/) {
     evas_object_del(obj);
@@ -93,7 +105,7 @@ EditorView::EditorView()
       mCircleScroller(nullptr), mIsOkClicked(false), mStartTransit(nullptr),
       mOkButtonTransit(nullptr), mPagesShown(false), mTutorialShown(false),
       mRotaryRegistered(false), mColorBandChangeRegistered(false), mIdleClockShowWatched(false),
-      mInitialBandEcho(false), mDetached(false), mPreparedPages(), mPagesPrepared(0),
+      mDetached(false), mOriginX(0), mOriginY(0), mPreparedPages(), mPagesPrepared(0),
       mPagePrepareIdler(nullptr), mReplyToken(NextReplyToken()) {
     LiveViews()[mReplyToken] = this;
 }
@@ -145,6 +157,7 @@ Evas_Object* EditorView::Create(Evas_Object* parent, std::shared_ptr<ViewData> v
 
         edje_object_signal_emit(elm_layout_edje_get(mLayout), "tutorial,layout,hide", "*");
         evas_object_event_callback_add(mLayout, EVAS_CALLBACK_RESIZE, OnLayoutResizeCB, this);
+        evas_object_event_callback_add(mLayout, EVAS_CALLBACK_MOVE, OnLayoutMoveCB, this);
         mStartAnimator = ecore_animator_add(ViewStartAnimator, this);
 
         mBaseLayout = mLayout;
@@ -191,10 +204,9 @@ Eina_Bool EditorView::ViewStartAnimator(void* data) {
     } else {
         PreferenceUtil::SetWatchColorBand(pThis->mColorBand);
         // The store watches existing keys only, so the watch asked for by Create failed:
-        // ask again now that the band is stored, and take the store's echo of this first
-        // write for what it is.
+        // ask again now that the band is stored. A watch hears only the changes made after
+        // it was set, so this first write is not reported and every later one is real.
         PreferenceUtil::AddWatchColorBandChageCB(COLOR_BAND_KEY, SColorBandChangeCB, pThis);
-        pThis->mInitialBandEcho = true;
     }
     CLOCK_LOG("ColorBand: %d", pThis->mColorBand);
 
@@ -207,7 +219,7 @@ Eina_Bool EditorView::ViewStartAnimator(void* data) {
         // Decodes the preview in the background until the zoom starts, not in its first frame.
         evas_object_image_preload(image, EINA_FALSE);
         evas_object_resize(image, START_PREVIEW_SIZE, START_PREVIEW_SIZE);
-        evas_object_move(image, 70, 70);
+        evas_object_move(image, pThis->mOriginX + 70, pThis->mOriginY + 70);
         evas_object_show(image);
     }
     pThis->Track(&pThis->mAnimationImage, image);
@@ -274,8 +286,9 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     std::string edjPath =
         pThis->mEditorViewDataPtr ? pThis->mEditorViewDataPtr->GetEditorViewEDJPath() : "";
 
-    elm_object_part_text_set(pThis->mLayout, "part_title",
-                             dgettext(TEXT_DOMAIN, "WDS_CLOCK_MBODY_COLOR"));
+    // Translatable: the toolkit sets it anew when the language changes.
+    elm_object_domain_translatable_part_text_set(pThis->mLayout, "part_title", TEXT_DOMAIN,
+                                                 "WDS_CLOCK_MBODY_COLOR");
 
     Evas_Object* index = elm_index_add(pThis->mLayout);
     pThis->Track(&pThis->mIndex, index);
@@ -356,10 +369,9 @@ void EditorView::ShowTutorial(const std::string& edjPath) {
     Track(&mTutorialContentLayout,
           helper.CreateExpandLayout(mTutorialLayout, edjPath.c_str(), "TutorialContentLayout"));
     evas_object_show(mTutorialContentLayout);
-    elm_object_part_text_set(
-        mTutorialContentLayout, "guide.text",
-        dgettext(TEXT_DOMAIN,
-                 "WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB"));
+    elm_object_domain_translatable_part_text_set(
+        mTutorialContentLayout, "guide.text", TEXT_DOMAIN,
+        "WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB");
     elm_object_part_content_set(mTutorialLayout, "content.layout.swallow", mTutorialContentLayout);
     elm_object_part_content_set(mLayout, "tutorial.page", mTutorialLayout);
     if (mTutorialLayout != NULL)
@@ -436,6 +448,30 @@ void EditorView::OnLayoutResizeCB(void* data, Evas* /*e*/, Evas_Object* /*obj*/,
     EditorView* pThis = static_cast<EditorView*>(data);
     RETURN_IF(pThis == NULL);
     pThis->ShowColorPage();
+}
+
+// The zoom image and the detached OK button lie on the canvas outside the layout, placed
+// from its corner: when the window manager moves the screen (a window bigger than the
+// screen keeps it centred), they go with it.
+void EditorView::OnLayoutMoveCB(void* data, Evas* /*e*/, Evas_Object* obj, void* /*eventInfo*/) {
+    EditorView* pThis = static_cast<EditorView*>(data);
+    RETURN_IF(pThis == NULL);
+    int x = 0, y = 0;
+    evas_object_geometry_get(obj, &x, &y, NULL, NULL);
+    const int dx = x - pThis->mOriginX, dy = y - pThis->mOriginY;
+    pThis->mOriginX = x;
+    pThis->mOriginY = y;
+    Evas_Object* floating[] = {pThis->mAnimationImage, NULL};
+    if (pThis->mOkButton != NULL &&
+        elm_object_part_content_get(obj, "part_button_bottom") != pThis->mOkButton)
+        floating[1] = pThis->mOkButton;
+    for (Evas_Object* o : floating) {
+        if (o == NULL)
+            continue;
+        int ox = 0, oy = 0;
+        evas_object_geometry_get(o, &ox, &oy, NULL, NULL);
+        evas_object_move(o, ox + dx, oy + dy);
+    }
 }
 
 Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
@@ -611,7 +647,7 @@ Eina_Bool EditorView::OKButtonClickedIdler(void* data) {
     evas_object_image_size_set(image, PREVIEW_SIZE, PREVIEW_SIZE);
     evas_object_image_file_set(image, pThis->GetPreviewImagePath(pThis->mColorBand).c_str(), NULL);
     evas_object_resize(image, PREVIEW_SIZE, PREVIEW_SIZE);
-    evas_object_move(image, 45, 45);
+    evas_object_move(image, pThis->mOriginX + 45, pThis->mOriginY + 45);
     evas_object_show(image);
     pThis->Track(&pThis->mAnimationImage, image);
 
@@ -670,10 +706,10 @@ void EditorView::OKButtonClickTransitDelCb(void* data, Elm_Transit* /*transit*/)
     // The transits do not keep their final state: make the last frame permanent.
     if (pThis->mAnimationImage != NULL) {
         evas_object_resize(pThis->mAnimationImage, SCREEN_SIZE, SCREEN_SIZE);
-        evas_object_move(pThis->mAnimationImage, 0, 0);
+        evas_object_move(pThis->mAnimationImage, pThis->mOriginX, pThis->mOriginY);
     }
     if (pThis->mOkButton != NULL)
-        evas_object_move(pThis->mOkButton, 0, 370);
+        evas_object_move(pThis->mOkButton, pThis->mOriginX, pThis->mOriginY + 370);
 
     RETURN_IF(pThis->mLaunchAppControl == NULL);
     app_control_h request = pThis->CallerRequest();
@@ -768,23 +804,15 @@ void EditorView::SColorBandChangeCB(const char* /*key*/, void* data) {
     // After OK the change is the editor's own.
     if (pThis->mIsOkClicked)
         return;
-    if (pThis->mInitialBandEcho) {
-        pThis->mInitialBandEcho = false;
-        if (PreferenceUtil::GetWatchColorBand() == pThis->mColorBand)
-            return;
-    }
 
     Evas_Object* popup = elm_popup_add(pThis->mParent);
     elm_object_style_set(popup, "toast/circle");
 
-    std::string text = dgettext(TEXT_DOMAIN, "WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
-    std::string strCsc = NSClockCommon::VconfUtil::GetCSCCountryIso();
-    CLOCK_LOG("str_csc : %s", strCsc.c_str());
-    const char* appName = strCsc == "JP" ? dgettext(TEXT_DOMAIN, "WDS_STU_BODY_VOSK_MANAGER_JPN")
-                                         : dgettext(TEXT_DOMAIN, "WDS_STU_BODY_KORVANE_VOSK");
-    text = NSClockCommon::StringUtil::ReplaceFirst(text, "%s", appName);
-
-    elm_object_part_text_set(popup, "elm.text", text.c_str());
+    SetNoticeText(popup);
+    // Made of two texts, so it is put together again when the language changes.
+    evas_object_smart_callback_add(
+        popup, "language,changed", [](void*, Evas_Object* obj, void*) { SetNoticeText(obj); },
+        NULL);
     elm_popup_timeout_set(popup, NOTICE_TIMEOUT);
     evas_object_smart_callback_add(popup, "timeout", NoticeTimeoutCb, NULL);
     evas_object_show(popup);
@@ -886,6 +914,7 @@ void EditorView::Detach() {
         if (mRotaryRegistered)
             eext_rotary_object_event_callback_del(mLayout, OnRotaryEventCB);
         evas_object_event_callback_del_full(mLayout, EVAS_CALLBACK_RESIZE, OnLayoutResizeCB, this);
+        evas_object_event_callback_del_full(mLayout, EVAS_CALLBACK_MOVE, OnLayoutMoveCB, this);
         evas_object_event_callback_del_full(mLayout, EVAS_CALLBACK_KEY_DOWN, OnLayoutKeyDownCB,
                                             this);
         evas_object_key_ungrab(mLayout, "Return", 0, 0);

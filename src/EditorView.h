@@ -61,6 +61,7 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     static void ViewStartTransitDelCb(void* data, Elm_Transit* transit);
     static Eina_Bool OnRotaryEventCB(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info);
     static void OnLayoutResizeCB(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
+    static void OnLayoutMoveCB(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
     static void OnLayoutKeyDownCB(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
     static void SColorBandChangeCB(const char* key, void* data);
     static void SButtonOkClickedCB(void* data, Evas_Object* obj, void* eventInfo);
@@ -129,10 +130,10 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     bool mRotaryRegistered;
     bool mColorBandChangeRegistered;
     bool mIdleClockShowWatched;
-    // The first store of the band on a first launch; its change echo is not a change
-    // made elsewhere.
-    bool mInitialBandEcho;
     bool mDetached;
+    // Where the layout's corner was last seen on the canvas.
+    int mOriginX;
+    int mOriginY;
     // Pages built while the opening zoom runs, not yet packed (one per band).
     static const int PAGE_COUNT = 5;
     Evas_Object* mPreparedPages[PAGE_COUNT];

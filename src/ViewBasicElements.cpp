@@ -16,6 +16,8 @@ const char* const EFFECT_HINT = "wm.comp.win.effect.enable";
 const size_t EFFECT_HINT_LENGTH = 25;
 // Sub-samples per axis for the coverage of the pixels on the circle's edge.
 const int EDGE_SAMPLES = 4;
+// The mask's data naming the black rectangle around the screen.
+const char* const SURROUND_KEY = "surround";
 
 } // namespace
 
@@ -77,6 +79,10 @@ Evas_Object* ViewBasicElements::CreateWindow() {
     }
 
     elm_win_alpha_set(win, EINA_TRUE);
+    // The screen is 360x360 whatever the window manager would like; when it makes the
+    // window bigger anyway, the screen stays whole in its centre (see CreateConformant).
+    evas_object_size_hint_min_set(win, SCREEN_SIZE, SCREEN_SIZE);
+    evas_object_size_hint_max_set(win, SCREEN_SIZE, SCREEN_SIZE);
     evas_object_resize(win, SCREEN_SIZE, SCREEN_SIZE);
     mRoundMask = CreateRoundMask(win);
     WatchDeletion(win, &mWindow);
@@ -101,9 +107,12 @@ Evas_Object* ViewBasicElements::CreateConformant() {
     RETURN_VALUE_IF(conformant == NULL, NULL);
     evas_object_size_hint_weight_set(conformant, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
     evas_object_show(conformant);
-    elm_win_resize_object_add(mWindow, conformant);
+    // Not one of the window's resize objects: the screen keeps its size, placed in the
+    // window's centre by PlaceScreen whatever size the window manager gives the window.
     elm_win_conformant_set(mWindow, EINA_TRUE);
     WatchDeletion(conformant, &mConformant);
+    mConformant = conformant;
+    PlaceScreen(mWindow);
     return conformant;
 }
 
@@ -154,6 +163,15 @@ Evas_Object* ViewBasicElements::CreateRoundMask(Evas_Object* window) {
     FillRoundMask(mask, SCREEN_SIZE, SCREEN_SIZE);
     evas_object_geometry_set(mask, 0, 0, SCREEN_SIZE, SCREEN_SIZE);
     evas_object_show(mask);
+    // Black around the screen when the window is bigger than it; the only object the mask
+    // leaves alone.
+    Evas_Object* surround = evas_object_rectangle_add(canvas);
+    if (surround != NULL) {
+        evas_object_color_set(surround, 0, 0, 0, 255);
+        evas_object_pass_events_set(surround, EINA_TRUE);
+        evas_object_lower(surround);
+        evas_object_data_set(mask, SURROUND_KEY, surround);
+    }
     evas_event_callback_add(canvas, EVAS_CALLBACK_RENDER_PRE, ClipToRoundCb, mask);
     evas_object_event_callback_add(window, EVAS_CALLBACK_RESIZE, WindowResizeCb, mask);
     return mask;
@@ -206,18 +224,48 @@ void ViewBasicElements::FillRoundMask(Evas_Object* mask, int width, int height) 
 
 void ViewBasicElements::ClipToRoundCb(void* data, Evas* e, void*) {
     Evas_Object* mask = static_cast<Evas_Object*>(data);
+    const Evas_Object* surround =
+        static_cast<Evas_Object*>(evas_object_data_get(mask, SURROUND_KEY));
     for (Evas_Object* obj = evas_object_bottom_get(e); obj; obj = evas_object_above_get(obj)) {
-        if (obj != mask && !evas_object_clip_get(obj))
+        if (obj != mask && obj != surround && !evas_object_clip_get(obj))
             evas_object_clip_set(obj, mask);
     }
 }
 
-void ViewBasicElements::WindowResizeCb(void* data, Evas*, Evas_Object* obj, void*) {
-    Evas_Object* mask = static_cast<Evas_Object*>(data);
+void ViewBasicElements::WindowResizeCb(void*, Evas*, Evas_Object* obj, void*) {
+    PlaceScreen(obj);
+}
+
+// The screen in the window's centre: the conformant at its own size, the circle of the
+// mask over it and black around it. A window smaller than the screen shows the largest
+// circle it holds.
+void ViewBasicElements::PlaceScreen(Evas_Object* window) {
+    if (window != mWindow)
+        return;
     int width = 0, height = 0;
-    evas_object_geometry_get(obj, NULL, NULL, &width, &height);
-    FillRoundMask(mask, width, height);
-    evas_object_geometry_set(mask, 0, 0, width, height);
+    evas_object_geometry_get(window, NULL, NULL, &width, &height);
+    if (mConformant != NULL)
+        evas_object_geometry_set(mConformant, (width - SCREEN_SIZE) / 2, (height - SCREEN_SIZE) / 2,
+                                 SCREEN_SIZE, SCREEN_SIZE);
+    if (mRoundMask == NULL)
+        return;
+    int side = width < height ? width : height;
+    if (side > SCREEN_SIZE)
+        side = SCREEN_SIZE;
+    int current = 0;
+    evas_object_image_size_get(mRoundMask, &current, NULL);
+    if (current != side)
+        FillRoundMask(mRoundMask, side, side);
+    evas_object_geometry_set(mRoundMask, (width - side) / 2, (height - side) / 2, side, side);
+    Evas_Object* surround =
+        static_cast<Evas_Object*>(evas_object_data_get(mRoundMask, SURROUND_KEY));
+    if (surround != NULL) {
+        evas_object_geometry_set(surround, 0, 0, width, height);
+        if (width > SCREEN_SIZE || height > SCREEN_SIZE)
+            evas_object_show(surround);
+        else
+            evas_object_hide(surround);
+    }
 }
 
 // The toolkit owns the widgets; a deleted one must not stay reachable through a getter.

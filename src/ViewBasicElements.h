@@ -43,6 +43,7 @@ class ViewBasicElements {
     static void FillRoundMask(Evas_Object* mask, int width, int height);
     static void ClipToRoundCb(void* data, Evas* e, void* eventInfo);
     static void WindowResizeCb(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
+    static void PlaceScreen(Evas_Object* window);
     static void WidgetDeletedCb(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
     static void WatchDeletion(Evas_Object* widget, Evas_Object** member);
 

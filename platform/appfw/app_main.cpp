@@ -18,6 +18,7 @@
 #include "watch_device.h"
 #include "watch_theme.h"
 
+#include <Efreet.h>
 #include <Elementary.h>
 #include <vconf.h>
 
@@ -243,6 +244,10 @@ int Runtime::Run(int argc, char** argv) {
     // The device has no use for EFL's system-bus watchers (power, hostname, locale).
     ecore_app_no_system_modules();
     if (mUi) {
+        // Nor for the desktop's icon and menu caches: without this the toolkit starts their
+        // daemon (efreetd), which keeps running and fills the terminal it was started from
+        // with the system-bus errors the line above avoids in this process.
+        efreet_cache_disable();
         elm_init(argc, argv);
         ApplyDeviceLanguage();
         // The device's own widget styles (round toast, bottom button...) over EFL's theme.

@@ -1,5 +1,7 @@
 #include "watch_device.h"
 
+#include <Ecore.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -8,6 +10,18 @@
 #include <unistd.h>
 
 namespace watch {
+
+namespace {
+
+// Every program of the device links this file. EFL's system modules watch the system
+// bus (power, hostname, locale), which the device has no use for; without a system bus
+// they print pages of backtraces on stderr. Turned off here, before main() and so before
+// anything can initialise Ecore.
+__attribute__((constructor)) void NoSystemModules() {
+    ecore_app_no_system_modules();
+}
+
+} // namespace
 
 std::string DeviceRoot() {
     const char* env = getenv("WATCH_ROOT");

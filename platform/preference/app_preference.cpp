@@ -159,6 +159,7 @@ int Get(const char* call, const char* key, Type type, Value* value) {
 struct Watch {
     preference_changed_cb cb;
     void* data;
+    uint64_t since; // the notifier's stamp at registration: earlier changes are not its own
 };
 
 struct ChannelWatches {
@@ -176,7 +177,8 @@ void Deliver(const std::string& channel, const std::string& key) {
     if (ch == Watches().end())
         return;
     auto it = ch->second.byKey.find(key);
-    if (it == ch->second.byKey.end())
+    if (it == ch->second.byKey.end() ||
+        it->second.since >= watch::settings::Notifier::Instance().Delivering())
         return;
     // Copies: the callback may remove or replace itself.
     const Watch watch = it->second;
@@ -329,7 +331,7 @@ int preference_set_changed_cb(const char* key, preference_changed_cb callback, v
     if (status != Status::Ok)
         return ErrorOf(status);
     ChannelWatches& watches = Watches()[store->Channel()];
-    watches.byKey[key] = Watch{callback, user_data};
+    watches.byKey[key] = Watch{callback, user_data, watch::settings::Notifier::Instance().Stamp()};
     if (!watches.listener)
         watches.listener = watch::settings::Notifier::Instance().Listen(store->Channel(), Deliver);
     return PREFERENCE_ERROR_NONE;

@@ -39,8 +39,10 @@ int preference_remove_all(void);
 int preference_is_existing(const char* key, bool* existing);
 int preference_foreach_item(preference_item_cb callback, void* user_data);
 
-/* The callback runs on the main loop after every change of the key's value, made by this
- * or any other process of the package. Watching a key that does not exist yet fails with
+/* The callback runs on the main loop after every change of the key's value made after the
+ * callback was set, by any process of the package, this one included: a process is told
+ * of its own writes. A change made before the call (this process's own write just before
+ * it, say) is never reported. Watching a key that does not exist yet fails with
  * PREFERENCE_ERROR_NO_KEY. One callback per key; a second call replaces the first.
  * Unsetting a key without a callback gives PREFERENCE_ERROR_INVALID_PARAMETER. */
 int preference_set_changed_cb(const char* key, preference_changed_cb callback, void* user_data);

@@ -145,7 +145,7 @@ void Notifier::Sync() {
 
 unsigned Notifier::Listen(const std::string& channel, Listener listener) {
     const unsigned id = mNextId++;
-    mListeners[id] = Entry{channel, std::move(listener)};
+    mListeners[id] = Entry{channel, std::move(listener), mStamp};
     std::unique_ptr<ChannelState>& state = mChannels[channel];
     if (!state) {
         state.reset(new ChannelState());
@@ -215,7 +215,7 @@ void Notifier::Emit(const std::string& channel, const std::string& key) {
 }
 
 void Notifier::Enqueue(const std::string& channel, const std::string& key) {
-    mPending.emplace_back(channel, key);
+    mPending.push_back(Change{channel, key, ++mStamp});
     if (!mJob)
         mJob = ecore_job_add(RunJob, this);
 }
@@ -223,23 +223,24 @@ void Notifier::Enqueue(const std::string& channel, const std::string& key) {
 void Notifier::RunJob(void* data) {
     Notifier* self = static_cast<Notifier*>(data);
     self->mJob = nullptr;
-    std::deque<std::pair<std::string, std::string>> pending;
+    std::deque<Change> pending;
     pending.swap(self->mPending);
-    for (const auto& change : pending) {
-        // Listeners added while this change is delivered wait for the next one; those
-        // removed before their turn are skipped.
+    for (const Change& change : pending) {
+        // Listeners added after the change came wait for the next one; those removed
+        // before their turn are skipped.
         std::vector<unsigned> ids;
         for (const auto& entry : self->mListeners) {
-            if (entry.second.channel == change.first)
+            if (entry.second.channel == change.channel && entry.second.since < change.stamp)
                 ids.push_back(entry.first);
         }
+        self->mDelivering = change.stamp;
         for (unsigned id : ids) {
             auto it = self->mListeners.find(id);
             if (it == self->mListeners.end())
                 continue;
             // A copy: the listener may remove itself while it runs.
             Listener listener = it->second.listener;
-            listener(change.first, change.second);
+            listener(change.channel, change.key);
         }
     }
 }

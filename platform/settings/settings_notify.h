@@ -12,12 +12,18 @@
 // drops its own signals, which it has already delivered locally. Without a device bus
 // the changes stay in the process, and one log line says so.
 //
+// A listener hears the changes that reach this process after it was added, its own
+// process's writes included, and never one that came before: a change is numbered when
+// it reaches the process (written here, or its signal received), and a listener added
+// while it waits for delivery does not get it.
+//
 // Main-loop thread only, except Publish(), which may be called from any thread.
 #pragma once
 
 #include <Ecore.h>
 #include <Eldbus.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -43,13 +49,20 @@ class Notifier {
 
     // Calls listener on the main loop for every change of the channel's keys, made by
     // this process or, with the device bus, by any other. Every change made after Listen()
-    // returns reaches it. Returns an id > 0 for Unlisten().
+    // returns reaches it, none made before. Returns an id > 0 for Unlisten().
     unsigned Listen(const std::string& channel, Listener listener);
     // Safe from inside a listener, also for the listener being called.
     void Unlisten(unsigned id);
 
     // Announces a committed change of key.
     void Publish(const std::string& channel, const std::string& key);
+
+    // The number of the latest change that reached this process (0 before any). A
+    // callback registered under a listener notes it, and takes only the changes for which
+    // Delivering() is higher.
+    uint64_t Stamp() const { return mStamp; }
+    // The number of the change whose listeners run now.
+    uint64_t Delivering() const { return mDelivering; }
 
     // True when this process is connected to the device bus; tries to connect when not.
     bool Connected();
@@ -61,6 +74,12 @@ class Notifier {
     struct Entry {
         std::string channel;
         Listener listener;
+        uint64_t since;
+    };
+    struct Change {
+        std::string channel;
+        std::string key;
+        uint64_t stamp;
     };
 
     Notifier();
@@ -85,11 +104,13 @@ class Notifier {
     std::string mUniqueName;
     std::map<unsigned, Entry> mListeners;
     std::map<std::string, std::unique_ptr<ChannelState>> mChannels;
-    std::deque<std::pair<std::string, std::string>> mPending;
+    std::deque<Change> mPending;
     Ecore_Job* mJob = nullptr;
     Ecore_Job* mDropJob = nullptr;
     std::function<void()> mLost;
     unsigned mNextId = 1;
+    uint64_t mStamp = 0;
+    uint64_t mDelivering = 0;
     bool mReportedLocal = false;
 
     Notifier(const Notifier&) = delete;

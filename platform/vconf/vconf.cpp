@@ -150,6 +150,7 @@ struct Watch {
     unsigned id;
     vconf_callback_fn cb;
     void* data;
+    uint64_t since; // the notifier's stamp at registration: earlier changes are not its own
 };
 
 struct Registry {
@@ -178,9 +179,12 @@ void Deliver(const std::string&, const std::string& key) {
     auto it = Watches().byKey.find(key);
     if (it == Watches().byKey.end())
         return;
+    const uint64_t change = watch::settings::Notifier::Instance().Delivering();
     std::vector<unsigned> ids;
-    for (const Watch& w : it->second)
-        ids.push_back(w.id);
+    for (const Watch& w : it->second) {
+        if (w.since < change)
+            ids.push_back(w.id);
+    }
 
     Value value;
     Status status = watch::vconf::DeviceStore()->Get(key, &value);
@@ -298,7 +302,8 @@ int vconf_notify_key_changed(const char* in_key, vconf_callback_fn cb, void* use
             return VCONF_OK;
         }
     }
-    list.push_back(Watch{reg.nextId++, cb, user_data});
+    list.push_back(
+        Watch{reg.nextId++, cb, user_data, watch::settings::Notifier::Instance().Stamp()});
     if (!reg.listener)
         reg.listener =
             watch::settings::Notifier::Instance().Listen(watch::vconf::kChannel, Deliver);

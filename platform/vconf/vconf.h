@@ -49,7 +49,9 @@ char* vconf_get_str(const char* in_key);
 int vconf_unset(const char* in_key);
 
 /* The callback runs on this process's main loop after every change of the key's value
- * made by any process of the device; a removed key arrives as a node of VCONF_TYPE_NONE.
+ * made after the callback was registered, by any process of the device, this one
+ * included: a process is told of its own writes. A change made before the call is never
+ * reported. A removed key arrives as a node of VCONF_TYPE_NONE.
  * The same (key, callback) pair registers once: registering it again only replaces its
  * user data. Ignoring a pair that is not registered gives VCONF_ERROR. */
 int vconf_notify_key_changed(const char* in_key, vconf_callback_fn cb, void* user_data);

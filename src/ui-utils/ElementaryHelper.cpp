@@ -186,7 +186,7 @@ Evas_Object* ElementaryHelper::CreateBottomButton(Evas_Object* parent) {
     Evas_Object* button = elm_button_add(parent);
     elm_object_style_set(button, "bottom");
     uxt_theme_object_replace_color(button, "B065L4", "AO039");
-    elm_object_text_set(button, dgettext(TEXT_DOMAIN, "WDS_ST_BUTTON_OK_ABB"));
+    elm_object_domain_translatable_text_set(button, TEXT_DOMAIN, "WDS_ST_BUTTON_OK_ABB");
     evas_object_show(button);
     return button;
 }

@@ -42,9 +42,11 @@ class InstalledEditorTest : public ::testing::Test {
     }
 
     // Starts the installed editor as the bus would, then sends it the caller's request.
-    std::shared_ptr<Reply> LaunchEditor() {
+    // `prefix` runs it through another program (env, say).
+    std::shared_ptr<Reply> LaunchEditor(std::vector<std::string> prefix = {}) {
+        prefix.push_back(mDevice->PackagePath("bin/clock-dalvexa-editor"));
         mEditor.reset(new watchtest::BackgroundProcess(
-            {mDevice->PackagePath("bin/clock-dalvexa-editor")},
+            prefix,
             {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
         const pid_t pid = mEditor->Pid();
         EXPECT_TRUE(WaitSlowly([&] { return PidOf(kEditor) == pid; })) << DumpLog();

@@ -97,9 +97,16 @@ TEST(DeviceRootFault, AnUnreadableRootGivesClearErrorsAndKeepsItsData) {
     char home[] = "/tmp/fault-home-XXXXXX";
     ASSERT_NE(mkdtemp(home), nullptr);
     chmod(home, 0777);
+    // "nobody" may not enter the checkout: it runs copies of watchctl and the stage.
+    const std::string watchctl = std::string(home) + "/watchctl",
+                      stage = std::string(home) + "/stage";
+    std::filesystem::copy_file(WATCHCTL_PATH, watchctl);
+    std::filesystem::copy(kStage, stage, std::filesystem::copy_options::recursive);
     std::vector<std::string> prefix;
-    if (asRoot)
+    if (asRoot) {
         prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        ASSERT_EQ(watchtest::RunProcess({"/bin/chmod", "-R", "a+rX", home}).status, 0);
+    }
     chmod(device.Root().c_str(), asRoot ? 0700 : 0);
     const std::vector<std::string> env = {std::string("HOME=") + home,
                                           std::string("XDG_RUNTIME_DIR=") + home};
@@ -109,12 +116,12 @@ TEST(DeviceRootFault, AnUnreadableRootGivesClearErrorsAndKeepsItsData) {
         {"vconf", "get", "db/fault/kept"},
         {"boot"},
         {"shutdown"},
-        {"install", kStage},
+        {"install", stage},
         {"log"},
     };
     for (const auto& command : commands) {
         std::vector<std::string> argv = prefix;
-        argv.push_back(WATCHCTL_PATH);
+        argv.push_back(watchctl);
         argv.insert(argv.end(), command.begin(), command.end());
         ExpectRefused(watchtest::RunProcess(argv, env, 20), command[0], device.Root());
     }

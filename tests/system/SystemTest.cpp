@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
 using appstest::Image;
@@ -124,11 +125,17 @@ TEST_F(SystemTest, OkAppliesOrangeAndHandsTheScreenToTheWatchFace) {
     EXPECT_LE(appstest::ColorDistance(face.At(186, 180), 0xFF000000u | orangeBand->accent), 8);
 }
 
+// On a first launch (no stored band): the phone's orange is a change, also while the
+// editor shows orange.
 TEST_F(SystemTest, ABandChangedFromThePhoneEndsTheEditorWithoutSaving) {
     auto reply = LaunchEditor();
-    SettledShot("10-opening");
+    Image shown = SettledShot("10-opening");
+    for (int detent = 0; detent < 2; ++detent) {
+        ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
+        shown = SettledShot("10-orange", &shown);
+    }
 
-    auto r = Watchctl({"phone", "set-band", "3"});
+    auto r = Watchctl({"phone", "set-band", "2"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     const double changed = watchtest::Now();
     // The notice: a toast over the unchanged editor.
@@ -142,7 +149,7 @@ TEST_F(SystemTest, ABandChangedFromThePhoneEndsTheEditorWithoutSaving) {
     ASSERT_TRUE(watchtest::RunLoopUntil([&] { return reply->called; }, 5));
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
     EXPECT_EQ(reply->extras["watch_editor_save"], "false");
-    EXPECT_EQ(StoredBand(), "3\n");
+    EXPECT_EQ(StoredBand(), "2\n");
     EXPECT_TRUE(Outbox().empty());
 }
 
@@ -181,4 +188,173 @@ TEST_F(SystemTest, AKilledEditorFailsItsCallerAndLeavesTheStoreIntact) {
     ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
     ASSERT_TRUE(watchtest::RunLoopUntil([&] { return again->called; }, 10));
     EXPECT_EQ(again->extras["watch_editor_save"], "false");
+}
+
+namespace {
+
+// The screen of an X display as `xwd -root` dumps it (32 bits per pixel, any byte order),
+// cut to the rectangle (x, y, w, h).
+bool GrabX(const std::string& display, int x, int y, int w, int h, Image* out) {
+    auto r = watchtest::RunProcess({"/usr/bin/xwd", "-root", "-silent", "-display", display});
+    auto field = [&](int i) {
+        const auto* b = reinterpret_cast<const unsigned char*>(r.out.data()) + 4 * i;
+        return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    };
+    if (r.status != 0 || r.out.size() < 100 || field(11) != 32)
+        return false;
+    const size_t data = field(0) + 12 * field(19), line = field(12);
+    if (x < 0 || y < 0 || x + w > int(field(4)) || y + h > int(field(5)) ||
+        r.out.size() < data + line * field(5))
+        return false;
+    out->width = w;
+    out->height = h;
+    out->pixels.clear();
+    for (int row = y; row < y + h; ++row) {
+        for (int col = x; col < x + w; ++col) {
+            const auto* p =
+                reinterpret_cast<const unsigned char*>(r.out.data()) + data + line * row + 4 * col;
+            const uint32_t v = field(7) ? uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]
+                                        : uint32_t(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
+            out->pixels.push_back(0xFF000000u | v);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// A window manager that makes the window bigger than the screen (matchbox fills a
+// 400x400 display): the round screen stays whole in the window's centre, as the
+// headless picture shows it, and black around it.
+TEST_F(SystemTest, InABiggerWindowTheScreenStaysWholeInItsCentre) {
+    watchtest::BackgroundProcess x(
+        {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "400x400x24", "-nolisten", "tcp"});
+    // Ended by SIGTERM, so that the server removes its lock file.
+    struct Stop {
+        watchtest::BackgroundProcess& p;
+        ~Stop() { p.Stop(); }
+    } stopX{x};
+    ASSERT_TRUE(x.WaitForOutput("\n", 10)) << x.Err();
+    const std::string display = ":" + x.Out().substr(0, x.Out().find('\n'));
+    watchtest::BackgroundProcess wm({"/usr/bin/matchbox-window-manager", "-use_titlebar", "no"},
+                                    {"DISPLAY=" + display});
+    Stop stopWm{wm};
+    ASSERT_TRUE(WaitSlowly([&] {
+        auto r = watchtest::RunProcess(
+            {"/usr/bin/xprop", "-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"});
+        return r.out.find("window id") != std::string::npos;
+    })) << wm.Err();
+
+    auto reply =
+        LaunchEditor({"/usr/bin/env", "-u", "ELM_ENGINE", "ELM_DISPLAY=x11", "DISPLAY=" + display});
+    // The headless screen composed over black, as the display shows it.
+    Image expected, around, centre;
+    ASSERT_TRUE(appstest::LoadPng(kReferenceDir + "editor-blue.png", &expected));
+    for (uint32_t& p : expected.pixels) {
+        const uint32_t a = p >> 24;
+        p = 0xFF000000u | ((p >> 16 & 0xFF) * a / 255) << 16 | ((p >> 8 & 0xFF) * a / 255) << 8 |
+            (p & 0xFF) * a / 255;
+    }
+    std::string why;
+    const bool same = WaitSlowly([&] {
+        return GrabX(display, 20, 20, 360, 360, &centre) &&
+               appstest::MatchesReference(centre, expected, appstest::Compare(),
+                                          kShotDir + "50-x-centre.diff.png", &why);
+    });
+    appstest::SavePng(kShotDir + "50-x-centre.png", centre);
+    EXPECT_TRUE(same) << why << appstest::DumpLog();
+    // The frame around it: black.
+    ASSERT_TRUE(GrabX(display, 0, 0, 400, 20, &around));
+    for (uint32_t p : around.pixels)
+        ASSERT_EQ(p, 0xFF000000u);
+    ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
+    ASSERT_TRUE(watchtest::RunLoopUntil([&] { return EditorStatus() != -1; }, 10));
+}
+
+// The language changed while the editor shows: its texts follow, as if it had been opened
+// in that language.
+TEST_F(SystemTest, ALanguageChangeReachesTheOpenEditor) {
+    auto reply = LaunchEditor();
+    Image english = SettledShot("40-english");
+    ASSERT_EQ(Watchctl({"lang", "de_DE.UTF-8"}).status, 0);
+    Image changed = SettledShot("41-changed-to-german", &english);
+
+    ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
+    ASSERT_TRUE(watchtest::RunLoopUntil([&] { return EditorStatus() != -1; }, 10));
+    mEditor.reset();
+    auto again = LaunchEditor();
+    Image german = SettledShot("42-opened-in-german");
+    appstest::Compare exact;
+    exact.maxShare = 0;
+    std::string why;
+    EXPECT_TRUE(appstest::MatchesReference(changed, german, exact,
+                                           kShotDir + "41-changed-to-german.diff.png", &why))
+        << why;
+}
+
+// From a plain shell (only PATH, HOME and WATCH_ROOT), every command that succeeds says
+// nothing on stderr: the toolkit's system modules stay off without any variable.
+TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
+    const std::vector<std::string> plain = {"/usr/bin/env",
+                                            "-i",
+                                            std::string("PATH=") + getenv("PATH"),
+                                            std::string("HOME=") + getenv("HOME"),
+                                            "WATCH_ROOT=" + mDevice->Root(),
+                                            WATCHCTL_PATH};
+    auto run = [&](const std::vector<std::string>& args) {
+        std::vector<std::string> argv = plain;
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    };
+    const std::string shot = kShotDir + "30-plain.png", band = appstest::kBandKey;
+    const std::vector<std::vector<std::string>> commands = {
+        {"shutdown"},
+        {"install", WATCH_PACKAGE_STAGE},
+        {"boot"},
+        {"lang", "de_DE.UTF-8"},
+        {"lang"},
+        {"vconf", "set", "db/plain/k", "1", "--type", "int"},
+        {"vconf", "get", "db/plain/k"},
+        {"vconf", "list"},
+        {"vconf", "unset", "db/plain/k"},
+        {"pref", appstest::kPackage, "set", band, "1", "--type", "int"},
+        {"pref", appstest::kPackage, "get", band},
+        {"pref", appstest::kPackage, "list"},
+        {"launch", appstest::kEditor},
+        {"app", "list"},
+        {"input", "rotary", "cw"},
+        {"screenshot", shot},
+        {"input", "tap", "180", "330"},
+        {"phone", "set-band", "3"},
+        {"phone", "outbox"},
+        {"log", "--tag", "CLOCK-DALVEXA-SERVICE"}};
+    std::unique_ptr<watchtest::BackgroundProcess> launch;
+    for (const std::vector<std::string>& command : commands) {
+        if (command[0] == "launch") { // answered after OK, below
+            launch.reset(new watchtest::BackgroundProcess(run(command)));
+            ASSERT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }));
+            continue;
+        }
+        auto r = watchtest::RunProcess(run(command));
+        EXPECT_EQ(r.status, 0) << command[0] << " " << command.back();
+        EXPECT_TRUE(r.err.empty())
+            << command[0] << " " << command.back() << ": " << r.err.substr(0, 400);
+    }
+    ASSERT_TRUE(launch); // answered once the phone's change has ended the editor
+    EXPECT_EQ(launch->Wait(10), 0) << launch->Err();
+    EXPECT_EQ(launch->Err(), "");
+    EXPECT_NE(launch->Out().find("result=succeeded"), std::string::npos) << launch->Out();
+
+    // The editor itself, started from that shell with a home of its own: quiet too, also
+    // about the toolkit's helper daemons.
+    char home[] = "/tmp/plain-home-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    LaunchEditor({"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
+                  std::string("HOME=") + home, "WATCH_ROOT=" + mDevice->Root(),
+                  "DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session",
+                  "WATCH_APP_ID=" + std::string(appstest::kEditor)});
+    ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
+    EXPECT_EQ(mEditor->Wait(10), 0);
+    EXPECT_TRUE(mEditor->Err().empty()) << mEditor->Err().substr(0, 400);
+    std::filesystem::remove_all(home);
 }

@@ -1,7 +1,7 @@
 // Speed of the scaffold and the view stack on the buffer engine: time to the first frame
 // of the scaffold, the cost per frame of the round mask, and how long a push over a
 // screen and a request deferred behind it take. Prints one line per figure; run by hand
-// (ELM_DISPLAY=buffer ELM_ACCEL=none ECORE_NO_SYSTEM_MODULES=1 build/bin/viewstack_bench).
+// (ELM_DISPLAY=buffer ELM_ACCEL=none build/bin/viewstack_bench).
 #include "LoopUtil.h"
 #include "RecordingScreen.h"
 #include "ViewBasicElements.h"

@@ -2,10 +2,12 @@
 // as soon as its first frame is out.
 #include "FrameProbe.h"
 
+#include <Efreet.h>
 #include <Elementary.h>
 
 int main(int argc, char** argv) {
     bench::StartProbe(bench::ProbeMode::FirstFrame);
+    efreet_cache_disable(); // as the applications do (no efreetd)
     elm_init(argc, argv);
     Evas_Object* win = elm_win_add(nullptr, "bare", ELM_WIN_BASIC);
     Evas_Object* label = elm_label_add(win);

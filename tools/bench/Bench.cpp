@@ -503,7 +503,6 @@ int Main(int argc, char** argv) {
              {"ELM_DISPLAY", "buffer"},
              {"ELM_ACCEL", "none"},
              {"ELM_ENGINE", "buffer"},
-             {"ECORE_NO_SYSTEM_MODULES", "1"},
              {"EINA_LOG_BACKTRACE", "0"},
              {"HOME", BENCH_HOME},
              {"XDG_RUNTIME_DIR", BENCH_HOME},
