@@ -57,6 +57,8 @@ void OnGet(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
     const char* text = nullptr;
     Eldbus_Message_Iter* variant = nullptr;
     if (eldbus_message_error_get(msg, &name, &text)) {
+        if (name && strstr(name, "Canceled"))
+            return; // the watch ends
         __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag, "accessibility bus status unreadable: %s",
                      text ? text : name);
         return;
