@@ -19,10 +19,12 @@ const char* const kA11yBus = "org.a11y.Bus";
 const char* const kA11yPath = "/org/a11y/bus";
 const char* const kStatusInterface = "org.a11y.Status";
 const char* const kScreenReaderEnabled = "ScreenReaderEnabled";
+// The session bus is asked once the application has opened: its start never waits for it.
+const double kConnectDelay = 0.5;
 
 struct Watch {
     std::string appName;
-    Ecore_Idler* idler = nullptr;
+    Ecore_Timer* timer = nullptr;
     Eldbus_Connection* connection = nullptr;
     bool ownerWatched = false;
     Eldbus_Object* object = nullptr; // holds the proxy, its signal handler and calls
@@ -118,7 +120,7 @@ void OnOwner(void* data, const char*, const char*, const char* newId) {
 
 Eina_Bool Connect(void* data) {
     Watch* watch = static_cast<Watch*>(data);
-    watch->idler = nullptr;
+    watch->timer = nullptr;
     watch->connection = eldbus_connection_get(ELDBUS_CONNECTION_TYPE_SESSION);
     if (!watch->connection) {
         __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag,
@@ -140,7 +142,7 @@ void Start(const std::string& appName) {
     eldbus_init();
     gWatch = new Watch();
     gWatch->appName = appName;
-    gWatch->idler = ecore_idler_add(Connect, gWatch);
+    gWatch->timer = ecore_timer_add(kConnectDelay, Connect, gWatch);
 }
 
 void Stop() {
@@ -148,8 +150,8 @@ void Stop() {
     if (!watch)
         return;
     gWatch = nullptr;
-    if (watch->idler)
-        ecore_idler_del(watch->idler);
+    if (watch->timer)
+        ecore_timer_del(watch->timer);
     ForgetBus(watch);
     if (watch->ownerWatched)
         eldbus_name_owner_changed_callback_del(watch->connection, kA11yBus, OnOwner, watch);

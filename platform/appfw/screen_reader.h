@@ -11,8 +11,8 @@ namespace screen_reader {
 
 // Watches the session's accessibility bus and switches the bridge on while it says a
 // screen reader is on (off again after); `appName` names the application on the desktop.
-// Nothing is done without a session bus, and nothing until the main loop is idle, so the
-// first frame does not wait for it.
+// Nothing is done without a session bus, and nothing in the first half second, so the
+// application's start does not wait for it.
 void Start(const std::string& appName);
 void Stop();
 
