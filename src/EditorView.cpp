@@ -3,6 +3,7 @@
 #include "AppPathUtil.h"
 #include "ClockDefines.h"
 #include "ClockLog.h"
+#include "EditorAccessibility.h"
 #include "EditorMain.h"
 #include "EditorViewData.h"
 #include "ElementaryHelper.h"
@@ -360,6 +361,29 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     evas_object_event_callback_add(pThis->mLayout, EVAS_CALLBACK_KEY_DOWN, OnLayoutKeyDownCB,
                                    pThis);
     pThis->mPagesShown = true;
+
+    // Spoken names follow the language, and are read out when a screen reader comes.
+    evas_object_smart_callback_add(pThis->mLayout, "language,changed", OnLanguageChangedCB, pThis);
+    pThis->mAccessBridgeHandler = ecore_event_handler_add(ELM_EVENT_ATSPI_BRIDGE_STATE_CHANGED,
+                                                          OnAccessBridgeChangedCB, pThis);
+    pThis->NameColorPages(true);
+}
+
+void EditorView::NameColorPages(bool announce) {
+    using namespace EditorAccessibility;
+    const int count = sizeof(mPages) / sizeof(mPages[0]);
+    for (int band = 0; band < count; ++band)
+        SetName(mPages[band], ColorPageName(band, count), announce && band == mColorBand);
+    SetName(mOkButton, ApplyButtonName(mColorBand), announce);
+}
+
+void EditorView::OnLanguageChangedCB(void* data, Evas_Object* /*obj*/, void* /*eventInfo*/) {
+    static_cast<EditorView*>(data)->NameColorPages(true);
+}
+
+Eina_Bool EditorView::OnAccessBridgeChangedCB(void* data, int /*type*/, void* /*event*/) {
+    static_cast<EditorView*>(data)->NameColorPages(true);
+    return ECORE_CALLBACK_PASS_ON;
 }
 
 void EditorView::ShowTutorial(const std::string& edjPath) {
@@ -420,6 +444,7 @@ void EditorView::CreateColorPages() {
             continue;
         evas_object_show(page);
         elm_box_pack_end(mPageBox, page);
+        Track(&mPages[band], page);
     }
     // The scroller can go to a page only once it knows the size of its new content: lay
     // the pages out now, so that the first frame already shows the band's page.
@@ -494,6 +519,7 @@ Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
             pThis->ShowColorPage();
         }
     }
+    pThis->NameColorPages(true);
     return EINA_FALSE;
 }
 
@@ -923,6 +949,12 @@ void EditorView::Detach() {
     mRotaryRegistered = false;
     if (mOkButton != NULL)
         evas_object_smart_callback_del_full(mOkButton, "clicked", SButtonOkClickedCB, this);
+    if (mAccessBridgeHandler != NULL) {
+        ecore_event_handler_del(mAccessBridgeHandler);
+        mAccessBridgeHandler = NULL;
+    }
+    if (mLayout != NULL)
+        evas_object_smart_callback_del_full(mLayout, "language,changed", OnLanguageChangedCB, this);
     if (mTutorialLayout != NULL)
         edje_object_signal_callback_del_full(elm_layout_edje_get(mTutorialLayout),
                                              "tutorial,clicked", "*", MainViewEditTutorialClicked,
@@ -932,6 +964,8 @@ void EditorView::Detach() {
          {&mLayout, &mPageLayout, &mTutorialLayout, &mTutorialContentLayout, &mAnimationImage,
           &mOkButton, &mScroller, &mPageBox, &mIndex, &mCircleScroller})
         Untrack(slot);
+    for (Evas_Object*& page : mPages)
+        Untrack(&page);
     mPagesShown = false;
     mTutorialShown = false;
 }

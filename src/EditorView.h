@@ -74,6 +74,8 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     static Eina_Bool LaunchIdleClockCheckVConfTimerCB(void* data);
     static void IdleClockShowChangedCB(keynode_t* node, void* data);
     static void ObjectDeletedCb(void* data, Evas* e, Evas_Object* obj, void* eventInfo);
+    static void OnLanguageChangedCB(void* data, Evas_Object* obj, void* eventInfo);
+    static Eina_Bool OnAccessBridgeChangedCB(void* data, int type, void* event);
 
     Evas_Object* CreatePageScroller(Evas_Object* parent);
     void CreateColorPages();
@@ -83,6 +85,9 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     void ShowTutorial(const std::string& edjPath);
     void SendXMLToMobile();
     void LaunchIdleClock();
+    // Gives the pages and the OK button their spoken names in the display language; with
+    // `announce`, a screen reader reads the current page and the button anew.
+    void NameColorPages(bool announce);
     void RemoveColorBandChangeCB();
     void StopWatchingIdleClockShow();
     // Answers request with "watch_editor_tutorial" ("false" once the tutorial was
@@ -141,6 +146,10 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     Ecore_Idler* mPagePrepareIdler;
     // Names this view in the companion service's reply, which cannot be cancelled.
     unsigned mReplyToken;
+    // The colour pages, by band, for their spoken names; the handler that reads the
+    // current one out when a screen reader comes.
+    Evas_Object* mPages[5] = {};
+    Ecore_Event_Handler* mAccessBridgeHandler = nullptr;
 
     EditorView(const EditorView&) = delete;
     EditorView& operator=(const EditorView&) = delete;

@@ -2,6 +2,7 @@
 # editor program of the package.
 add_library(clock-editor STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorView.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/EditorAccessibility.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorViewController.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorViewData.cpp)
 target_include_directories(clock-editor PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

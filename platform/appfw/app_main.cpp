@@ -13,6 +13,7 @@
 #include "app_control_internal.h"
 #include "app_window.h"
 #include "dlog.h"
+#include "screen_reader.h"
 #include "watch_appfw.h"
 #include "watch_bus.h"
 #include "watch_device.h"
@@ -265,8 +266,10 @@ int Runtime::Run(int argc, char** argv) {
 
     int status = JoinBus(activated);
     if (status == APP_ERROR_NONE && !mExitRequested) {
-        if (mUi)
+        if (mUi) {
             windows::Start(OnWindowChange);
+            screen_reader::Start(mAppId);
+        }
         const bool created = mCallbacks.create ? mCallbacks.create(mUserData) : true;
         if (!created) {
             LOG_ERROR("%s: create answered false: the application ends",
@@ -299,8 +302,10 @@ int Runtime::Run(int argc, char** argv) {
     }
     LeaveBus();
     ShutdownLaunches();
-    if (mUi)
+    if (mUi) {
+        screen_reader::Stop();
         windows::Stop();
+    }
     ecore_event_handler_del(mSignalHandler);
     if (mUi)
         elm_shutdown();

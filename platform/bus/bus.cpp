@@ -2,6 +2,8 @@
 #include "dlog.h"
 #include "watch_device.h"
 
+#include <Ecore.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +106,11 @@ bool Start(std::string* error) {
     // booting program's application id.
     setenv("WATCH_ROOT", DeviceRoot().c_str(), 1);
     unsetenv("WATCH_APP_ID");
+    // The bus sets DBUS_SESSION_BUS_ADDRESS to itself in the programs it starts; they find
+    // the session this device was booted from (and its accessibility bus) here instead.
+    const char* session = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (session && *session)
+        setenv("WATCH_SESSION_BUS_ADDRESS", session, 1);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
 
     int fds[2];
@@ -175,8 +182,26 @@ bool Stop(std::string* error) {
     return true;
 }
 
+void RestoreSessionBus() {
+    const char* session = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!session || !*session)
+        return;
+    const std::string device = Address();
+    if (device != session)
+        return;
+    const char* booted = getenv("WATCH_SESSION_BUS_ADDRESS");
+    if (booted && *booted && device != booted)
+        setenv("DBUS_SESSION_BUS_ADDRESS", booted, 1);
+    else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
 Eldbus_Connection* Connect() {
     static bool reported = false;
+    // Before the first connection: D-Bus keeps the session bus it saw first. Ecore, which
+    // Eldbus starts, keeps its system modules off.
+    RestoreSessionBus();
+    ecore_app_no_system_modules();
     eldbus_init();
     std::string address = Address();
     Eldbus_Connection* connection =

@@ -24,6 +24,12 @@ bool Start(std::string* error);
 // Stops the device's dbus-daemon; true when none runs afterwards.
 bool Stop(std::string* error);
 
+// The device bus starts programs with itself as their session bus. They belong to the
+// session the device was booted from (the user's accessibility bus is found through it),
+// which Start() leaves in WATCH_SESSION_BUS_ADDRESS: this puts it back in
+// DBUS_SESSION_BUS_ADDRESS, or removes the device bus from there. Connect() calls it.
+void RestoreSessionBus();
+
 // A reference to this process's connection to the device bus (shared within the
 // process), or NULL when there is no bus; the first failure of a process logs one line.
 // Initialises Eldbus; release with Release().

@@ -4,6 +4,7 @@
 #include "watch_bus.h"
 #include "watch_device.h"
 
+#include <Ecore.h>
 #include <glib.h>
 #include <unistd.h>
 
@@ -41,7 +42,12 @@ Notifier& Notifier::Instance() {
 
 Notifier::Notifier() : mPid(getpid()) {
     // Holds Eldbus (and with it Ecore) for the whole process, so that jobs can be queued
-    // and a failed bus connection does not tear the libraries down and up again.
+    // and a failed bus connection does not tear the libraries down and up again. Ecore
+    // starts here, often before the application's main: without its system modules (they
+    // would watch the system bus), and with the session bus set right before they or
+    // anything else take it.
+    ecore_app_no_system_modules();
+    bus::RestoreSessionBus();
     eldbus_init();
 }
 

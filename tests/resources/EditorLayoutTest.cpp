@@ -156,7 +156,7 @@ TEST(EditorLayout, TitleIndexAndButtonStayOnTheRoundScreen) {
     EXPECT_TRUE(InsideRoundScreen(title))
         << title.x << "," << title.y << " " << title.w << "x" << title.h;
     EXPECT_LT(title.y + title.h, 45) << "the title runs into the preview";
-    EXPECT_GE(title.w, 120);
+    EXPECT_GE(title.w, 110);
 
     Eina_Rectangle index = PartGeometry(edje, "controller");
     EXPECT_TRUE(InsideRoundScreen(index));

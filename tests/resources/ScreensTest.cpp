@@ -10,7 +10,9 @@
 #include <libintl.h>
 #include <locale.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 using restest::ElmSession;
 using restest::Picture;
@@ -290,5 +292,135 @@ TEST(Screens, KoreanAndJapaneseRenderAsGlyphsNotBoxes) {
             << "the button draws " << pair[0] << " and " << pair[1] << " alike";
         EXPECT_NE(a.first, missingA.first) << "the guide has no glyph for " << pair[0];
         EXPECT_NE(a.second, missingA.second) << "the button has no glyph for " << pair[0];
+    }
+}
+
+namespace {
+
+bool OnScreen(int x, int y) {
+    const double dx = x - 180.0, dy = y - 180.0;
+    return dx * dx + dy * dy <= 180.0 * 180.0;
+}
+
+// The visible texts under obj (smart members included), text and textblock objects.
+void CollectTexts(Evas_Object* obj, std::vector<Evas_Object*>* out) {
+    if (!evas_object_visible_get(obj))
+        return;
+    const std::string type = evas_object_type_get(obj);
+    if (type == "text" || type == "textblock") {
+        out->push_back(obj);
+        return;
+    }
+    Eina_List* members = evas_object_smart_members_get(obj);
+    void* member;
+    EINA_LIST_FREE(members, member)
+    CollectTexts(static_cast<Evas_Object*>(member), out);
+}
+
+// Checks every visible text of the screen: whole (not ellipsized, not clipped by its
+// part) and inside the round screen, line by line. Returns the texts seen.
+std::set<std::string> ExpectTextsFit(Evas_Object* win) {
+    std::vector<Evas_Object*> texts;
+    for (Evas_Object* o = evas_object_bottom_get(evas_object_evas_get(win)); o;
+         o = evas_object_above_get(o))
+        CollectTexts(o, &texts);
+    std::set<std::string> seen;
+    for (Evas_Object* obj : texts) {
+        int x, y, w, h;
+        evas_object_geometry_get(obj, &x, &y, &w, &h);
+        std::vector<Eina_Rectangle> lines;
+        std::string text;
+        if (std::string(evas_object_type_get(obj)) == "text") {
+            text = evas_object_text_text_get(obj) ? evas_object_text_text_get(obj) : "";
+            // Drawn as far as the whole text at the same font goes: not ellipsized.
+            Evas_Object* whole = evas_object_text_add(evas_object_evas_get(obj));
+            const char* font = nullptr;
+            int size = 0;
+            evas_object_text_font_get(obj, &font, &size);
+            evas_object_text_font_set(whole, font, size);
+            evas_object_text_text_set(whole, text.c_str());
+            EXPECT_GE(evas_object_text_horiz_advance_get(obj),
+                      evas_object_text_horiz_advance_get(whole))
+                << "cut off: " << text;
+            evas_object_del(whole);
+            lines.push_back({x, y, w, h});
+        } else {
+            char* plain =
+                evas_textblock_text_markup_to_utf8(obj, evas_object_textblock_text_markup_get(obj));
+            text = plain ? plain : "";
+            free(plain);
+            Evas_Textblock_Cursor* cursor = evas_object_textblock_cursor_new(obj);
+            for (int line = 0; evas_textblock_cursor_line_set(cursor, line); ++line) {
+                Evas_Coord lx, ly, lw, lh;
+                evas_textblock_cursor_line_geometry_get(cursor, &lx, &ly, &lw, &lh);
+                lines.push_back({x + lx, y + ly, lw, lh});
+                EXPECT_TRUE(lx >= 0 && ly >= 0 && lx + lw <= w && ly + lh <= h)
+                    << "line " << line << " clipped by its part: " << text << " at " << lx << ","
+                    << ly << " " << lw << "x" << lh << " in " << w << "x" << h;
+            }
+            evas_textblock_cursor_free(cursor);
+        }
+        if (text.empty())
+            continue;
+        seen.insert(text);
+        for (const Eina_Rectangle& r : lines)
+            EXPECT_TRUE(OnScreen(r.x, r.y) && OnScreen(r.x + r.w, r.y) &&
+                        OnScreen(r.x, r.y + r.h) && OnScreen(r.x + r.w, r.y + r.h))
+                << "outside the circle: " << text << " at " << r.x << "," << r.y << " " << r.w
+                << "x" << r.h;
+    }
+    return seen;
+}
+
+} // namespace
+
+// Title, OK, tutorial and notice, in every language and the long pseudo-language en_XA:
+// whole and inside the round screen. The pictures go to the screens folder.
+TEST(Screens, EveryTextFitsTheRoundScreenInEveryLanguage) {
+    ElmSession elm;
+    for (const char* language : {"en_US.UTF-8", "ko_KR.UTF-8", "ja_JP.UTF-8", "de_DE.UTF-8",
+                                 "fr_FR.UTF-8", "es_ES.UTF-8", "en_XA.UTF-8"}) {
+        SCOPED_TRACE(language);
+        UseLanguage(language);
+        const std::string lang = std::string(language).substr(0, 5);
+        const std::string title = Text("WDS_CLOCK_MBODY_COLOR"), ok = Text("WDS_ST_BUTTON_OK_ABB");
+        const std::string guide =
+            Text("WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB");
+        std::string notice = Text("WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
+        const char* app =
+            lang == "ja_JP" ? "WDS_STU_BODY_VOSK_MANAGER_JPN" : "WDS_STU_BODY_KORVANE_VOSK";
+        notice.replace(notice.find("%s"), 2, Text(app));
+
+        EditorScreen screen(2);
+        ASSERT_TRUE(screen.Settled());
+        // As the editor does it: the title set on a screen already laid out.
+        elm_layout_text_set(screen.main, "part_title", "");
+        restest::Grab(screen.win);
+        elm_layout_text_set(screen.main, "part_title", title.c_str());
+        Evas_Object* overlay = EditorLayout(screen.main, "TutorialLayout");
+        Evas_Object* content = EditorLayout(overlay, "TutorialContentLayout");
+        elm_layout_text_set(content, "guide.text", guide.c_str());
+        elm_layout_content_set(overlay, "content.layout.swallow", content);
+        elm_layout_content_set(screen.main, "tutorial.page", overlay);
+        edje_object_signal_emit(elm_layout_edje_get(screen.main), "tutorial,layout,show", "*");
+        ASSERT_TRUE(restest::WaitForPartState(elm_layout_edje_get(screen.main), "tutorial_clip",
+                                              "visible"));
+        elm_layout_text_set(content, "guide.text", "x");
+        restest::Grab(screen.win);
+        elm_layout_text_set(content, "guide.text", guide.c_str());
+        restest::Screenshot(screen.win, "fit-" + lang + "-tutorial");
+        std::set<std::string> seen = ExpectTextsFit(screen.win);
+
+        edje_object_signal_emit(elm_layout_edje_get(screen.main), "tutorial,layout,hide", "*");
+        Evas_Object* popup = elm_popup_add(screen.win);
+        elm_object_style_set(popup, "toast/circle");
+        elm_object_part_text_set(popup, "elm.text", notice.c_str());
+        evas_object_show(popup);
+        ASSERT_TRUE(restest::WaitForPopupShown(screen.win, "toast/circle"));
+        restest::Screenshot(screen.win, "fit-" + lang + "-notice");
+        std::set<std::string> more = ExpectTextsFit(screen.win);
+        seen.insert(more.begin(), more.end());
+        for (const std::string& text : {title, ok, guide, notice})
+            EXPECT_TRUE(seen.count(text)) << "not on the screen: " << text;
     }
 }

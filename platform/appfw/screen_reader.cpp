@@ -1,0 +1,166 @@
+#include "screen_reader.h"
+#include "dlog.h"
+
+#include <Ecore.h>
+#include <Eldbus.h>
+#include <Elementary.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace watch {
+namespace appfw {
+namespace screen_reader {
+
+namespace {
+
+const char* const kTag = "WATCH-APPFW";
+const char* const kA11yBus = "org.a11y.Bus";
+const char* const kA11yPath = "/org/a11y/bus";
+const char* const kStatusInterface = "org.a11y.Status";
+const char* const kScreenReaderEnabled = "ScreenReaderEnabled";
+// The session bus is asked once the application has opened: its start never waits for it.
+const double kConnectDelay = 0.5;
+
+struct Watch {
+    std::string appName;
+    Ecore_Timer* timer = nullptr;
+    Eldbus_Connection* connection = nullptr;
+    bool ownerWatched = false;
+    Eldbus_Object* object = nullptr; // holds the proxy, its signal handler and calls
+    Eldbus_Proxy* properties = nullptr;
+    Eldbus_Pending* get = nullptr;
+    bool bridgeOn = false;
+};
+
+Watch* gWatch = nullptr;
+
+void SetBridge(Watch* watch, bool on) {
+    if (watch->bridgeOn == on)
+        return;
+    watch->bridgeOn = on;
+    __dlog_print(LOG_ID_MAIN, DLOG_INFO, kTag, "screen reader %s: accessibility bridge %s",
+                 on ? "on" : "off", on ? "switched on" : "switched off");
+    if (on)
+        elm_app_name_set(watch->appName.c_str());
+    elm_config_atspi_mode_set(on ? EINA_TRUE : EINA_FALSE);
+}
+
+// Reads a boolean out of a variant; false for anything else.
+bool BoolOf(Eldbus_Message_Iter* variant) {
+    Eina_Bool value = EINA_FALSE;
+    return variant && eldbus_message_iter_arguments_get(variant, "b", &value) && value;
+}
+
+void OnGet(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
+    Watch* watch = static_cast<Watch*>(data);
+    watch->get = nullptr;
+    const char* name = nullptr;
+    const char* text = nullptr;
+    Eldbus_Message_Iter* variant = nullptr;
+    if (eldbus_message_error_get(msg, &name, &text)) {
+        if (name && strstr(name, "Canceled"))
+            return; // the watch ends
+        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag, "accessibility bus status unreadable: %s",
+                     text ? text : name);
+        return;
+    }
+    if (eldbus_message_arguments_get(msg, "v", &variant))
+        SetBridge(watch, BoolOf(variant));
+}
+
+void OnPropertiesChanged(void* data, const Eldbus_Message* msg) {
+    Watch* watch = static_cast<Watch*>(data);
+    const char* interface = nullptr;
+    Eldbus_Message_Iter* changed = nullptr;
+    Eldbus_Message_Iter* invalidated = nullptr;
+    if (!eldbus_message_arguments_get(msg, "sa{sv}as", &interface, &changed, &invalidated) ||
+        strcmp(interface, kStatusInterface) != 0)
+        return;
+    Eldbus_Message_Iter* entry = nullptr;
+    while (eldbus_message_iter_get_and_next(changed, 'e', &entry)) {
+        const char* key = nullptr;
+        Eldbus_Message_Iter* variant = nullptr;
+        if (eldbus_message_iter_arguments_get(entry, "sv", &key, &variant) &&
+            strcmp(key, kScreenReaderEnabled) == 0)
+            SetBridge(watch, BoolOf(variant));
+    }
+}
+
+void ForgetBus(Watch* watch) {
+    if (watch->get) {
+        eldbus_pending_cancel(watch->get);
+        watch->get = nullptr;
+    }
+    if (watch->object) {
+        eldbus_object_unref(watch->object); // with its proxy and signal handler
+        watch->object = nullptr;
+        watch->properties = nullptr;
+    }
+}
+
+// The accessibility bus is asked only once it runs: asking it earlier would start it.
+void OnOwner(void* data, const char*, const char*, const char* newId) {
+    Watch* watch = static_cast<Watch*>(data);
+    ForgetBus(watch);
+    if (!newId || !*newId) {
+        SetBridge(watch, false);
+        return;
+    }
+    watch->object = eldbus_object_get(watch->connection, kA11yBus, kA11yPath);
+    watch->properties =
+        watch->object ? eldbus_proxy_get(watch->object, ELDBUS_FDO_INTERFACE_PROPERTIES) : nullptr;
+    if (!watch->properties)
+        return;
+    eldbus_proxy_signal_handler_add(watch->properties, "PropertiesChanged", OnPropertiesChanged,
+                                    watch);
+    watch->get = eldbus_proxy_call(watch->properties, "Get", OnGet, watch, -1, "ss",
+                                   kStatusInterface, kScreenReaderEnabled);
+}
+
+Eina_Bool Connect(void* data) {
+    Watch* watch = static_cast<Watch*>(data);
+    watch->timer = nullptr;
+    watch->connection = eldbus_connection_get(ELDBUS_CONNECTION_TYPE_SESSION);
+    if (!watch->connection) {
+        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag,
+                     "no session bus at %s: no screen reader can be followed",
+                     getenv("DBUS_SESSION_BUS_ADDRESS"));
+        return ECORE_CALLBACK_CANCEL;
+    }
+    eldbus_name_owner_changed_callback_add(watch->connection, kA11yBus, OnOwner, watch, EINA_TRUE);
+    watch->ownerWatched = true;
+    return ECORE_CALLBACK_CANCEL;
+}
+
+} // namespace
+
+void Start(const std::string& appName) {
+    const char* session = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (gWatch || !session || !*session)
+        return;
+    eldbus_init();
+    gWatch = new Watch();
+    gWatch->appName = appName;
+    gWatch->timer = ecore_timer_add(kConnectDelay, Connect, gWatch);
+}
+
+void Stop() {
+    Watch* watch = gWatch;
+    if (!watch)
+        return;
+    gWatch = nullptr;
+    if (watch->timer)
+        ecore_timer_del(watch->timer);
+    ForgetBus(watch);
+    if (watch->ownerWatched)
+        eldbus_name_owner_changed_callback_del(watch->connection, kA11yBus, OnOwner, watch);
+    if (watch->connection)
+        eldbus_connection_unref(watch->connection);
+    delete watch;
+    eldbus_shutdown();
+}
+
+} // namespace screen_reader
+} // namespace appfw
+} // namespace watch
