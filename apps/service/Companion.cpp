@@ -22,40 +22,9 @@ namespace dalvexa {
 namespace {
 
 const char* const kTag = "CLOCK-DALVEXA-SERVICE";
-const char* const kColorBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
-const char* const kFaceId = "com.korvane.clock-dalvexa";
 
 #define LOGI(...) dlog_print(DLOG_INFO, kTag, __VA_ARGS__)
 #define LOGE(...) dlog_print(DLOG_ERROR, kTag, __VA_ARGS__)
-
-// Length of the UTF-8 sequence starting at s (at most n bytes), or 0 when it is not valid.
-size_t Utf8Length(const unsigned char* s, size_t n) {
-    const unsigned char c = s[0];
-    size_t len;
-    unsigned min;
-    unsigned cp;
-    if (c < 0x80)
-        return 1;
-    if ((c & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (len > n)
-        return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((s[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (s[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
 
 std::string Take(char* text) {
     std::string out = text ? text : "";
@@ -64,36 +33,6 @@ std::string Take(char* text) {
 }
 
 } // namespace
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            snprintf(buf, sizeof(buf), "\\u%04x", c);
-            out += buf;
-            ++i;
-        } else {
-            const size_t len = Utf8Length(s + i, n - i);
-            if (len == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            } else {
-                out.append(text, i, len);
-                i += len;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
 
 std::string NowIso8601() {
     timespec now{};
@@ -106,24 +45,6 @@ std::string NowIso8601() {
     strftime(zone, sizeof(zone), "%z", &local); // +hhmm
     char out[96];
     snprintf(out, sizeof(out), "%s.%03ld%.3s:%.2s", stamp, now.tv_nsec / 1000000L, zone, zone + 3);
-    return out;
-}
-
-std::string EncodeRecord(const OutboxRecord& record) {
-    std::string out = "{\"time\":" + JsonString(record.time);
-    out += ",\"message\":\"clock_color_style\"";
-    out += ",\"app_id\":" + JsonString(kFaceId);
-    out += ",\"operation\":" + JsonString(record.operation);
-    out +=
-        ",\"caller\":" + (record.caller.empty() ? std::string("null") : JsonString(record.caller));
-    if (record.hasBand) {
-        out += ",\"clock_color_style\":" + std::to_string(record.band);
-        const dalvexa_band_colors* colors = dalvexa_band_get(record.band);
-        out += ",\"color\":" + (colors ? JsonString(colors->name) : std::string("null"));
-    } else {
-        out += ",\"clock_color_style\":null,\"color\":null";
-    }
-    out += "}";
     return out;
 }
 

@@ -11,33 +11,15 @@
 //     with "clock_color_style" = N; anything else is refused with FAILED and "error".
 #pragma once
 
+#include "DalvexaNames.h"
+#include "Outbox.h"
+
 #include <app_control.h>
 
 #include <string>
 
 namespace dalvexa {
 
-constexpr const char* kOutboxFile = "phone-outbox.jsonl";
-constexpr const char* kPhoneMessageExtra = "phone_message";
-constexpr const char* kSetColorStyleMessage = "set_clock_color_style";
-constexpr const char* kColorStyleExtra = "clock_color_style";
-constexpr const char* kErrorExtra = "error";
-
-// One message for the phone.
-struct OutboxRecord {
-    std::string time;      // ISO 8601 with milliseconds and the UTC offset
-    std::string operation; // of the request that caused it
-    std::string caller;    // the application that sent that request; empty when unknown
-    bool hasBand = false;  // false when no band is stored
-    int band = 0;
-};
-
-// The record as one line of JSON (no newline). The band's colour name is added when the
-// band is one of the five.
-std::string EncodeRecord(const OutboxRecord& record);
-// Text as a JSON string literal, quotes included; bytes that are not valid UTF-8 become
-// U+FFFD.
-std::string JsonString(const std::string& text);
 // The current local time as EncodeRecord writes it.
 std::string NowIso8601();
 
