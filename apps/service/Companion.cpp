@@ -155,7 +155,8 @@ Companion::Answer Companion::SetColorStyle(app_control_h request) {
     if (rc != APP_CONTROL_ERROR_NONE) {
         answer.error = "the phone's message has no \"clock_color_style\"";
     } else if (!ParseBand(text.c_str(), &band)) {
-        answer.error = "the phone sent the colour band \"" + text + "\", not one of 0..4";
+        answer.error = "the phone sent the colour band \"" + text + "\", not one of 0.." +
+                       std::to_string(DALVEXA_BAND_COUNT - 1);
     } else {
         const int set = preference_set_int(kColorBandKey, band);
         if (set != PREFERENCE_ERROR_NONE)

@@ -6,9 +6,9 @@
 //   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): records a
 //     "clock_color_style" message with the stored band and answers SUCCEEDED at once.
 //   extra "phone_message" = "set_clock_color_style" with extra "clock_color_style" = N
-//     (what the phone sends when its user picks band N): stores N (0..4) in the package
-//     preferences, so every process of the package hears of it, and answers SUCCEEDED
-//     with "clock_color_style" = N; anything else is refused with FAILED and "error".
+//     (what the phone sends when its user picks band N): stores N (a band of the palette) in the
+//     package preferences, so every process of the package hears of it, and answers SUCCEEDED with
+//     "clock_color_style" = N; anything else is refused with FAILED and "error".
 #pragma once
 
 #include "DalvexaNames.h"
@@ -29,7 +29,7 @@ std::string NowIso8601();
 // or holds the whole new line.
 bool AppendLine(const std::string& path, const std::string& line, std::string* error);
 
-// Parses a band as the phone sends it: a decimal 0..4, nothing else.
+// Parses a band as the phone sends it: one decimal digit naming a band of the palette.
 bool ParseBand(const char* text, int* band);
 
 class Companion {
