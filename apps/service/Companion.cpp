@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <memory>
 
 namespace dalvexa {
@@ -102,11 +103,19 @@ void Companion::HandleRequest(app_control_h request) {
             ? Take(raw)
             : std::string();
 
+    const bool phoneSets =
+        operation != APP_CONTROL_OPERATION_SETTINGS && message == kSetColorStyleMessage;
     Answer answer;
+    Told told;
+    if (!phoneSets)
+        told = TellStoredBand(operation, caller);
     if (operation == APP_CONTROL_OPERATION_SETTINGS) {
-        answer = Settings(operation, caller);
-    } else if (message == kSetColorStyleMessage) {
+        answer = Settings(operation, caller, told);
+    } else if (phoneSets) {
         answer = SetColorStyle(request);
+        // A refused message leaves the stored band as it was: tell it like any request.
+        if (answer.result != APP_CONTROL_RESULT_SUCCEEDED)
+            TellStoredBand(operation, caller);
     } else {
         answer.error = message.empty() ? "unknown request (operation \"" + operation + "\")"
                                        : "unknown phone message \"" + message + "\"";
@@ -116,33 +125,94 @@ void Companion::HandleRequest(app_control_h request) {
     Reply(request, answer);
 }
 
-Companion::Answer Companion::Settings(const std::string& operation, const std::string& caller) {
+Companion::Companion(std::string outboxPath) : mOutboxPath(std::move(outboxPath)) {
+    std::ifstream kept(mOutboxPath + ".band");
+    if (kept >> mLastTold) {
+        mHasLastTold = true;
+        return;
+    }
+    std::ifstream in(mOutboxPath);
+    size_t skipped = 0;
+    for (const OutboxEntry& entry : ReadOutbox(in, &skipped)) {
+        if (entry.record.hasBand) {
+            mHasLastTold = true;
+            mLastTold = entry.record.band;
+        }
+    }
+    if (skipped)
+        LOGE("%zu damaged line(s) in %s left out", skipped, mOutboxPath.c_str());
+}
+
+Companion::Told Companion::TellStoredBand(const std::string& operation, const std::string& caller) {
+    Told told;
+    const int rc = preference_get_int(kColorBandKey, &told.band);
+    if (rc != PREFERENCE_ERROR_NONE) {
+        if (rc != PREFERENCE_ERROR_NO_KEY)
+            LOGE("preference_get_int(%s) failed [0x%x]", kColorBandKey, rc);
+        return told;
+    }
+    told.hasBand = true;
+    if (mHasLastTold && mLastTold == told.band)
+        return told;
     OutboxRecord record;
     record.time = NowIso8601();
     record.operation = operation;
     record.caller = caller;
-    int band = 0;
-    const int rc = preference_get_int(kColorBandKey, &band);
-    if (rc == PREFERENCE_ERROR_NONE) {
-        record.hasBand = true;
-        record.band = band;
-    } else {
-        LOGE("preference_get_int(%s) failed [0x%x]: the message carries no band", kColorBandKey,
-             rc);
+    record.hasBand = true;
+    record.band = told.band;
+    if (!AppendLine(mOutboxPath, EncodeRecord(record), &told.error)) {
+        LOGE("colour band %d not recorded for the phone: %s", told.band, told.error.c_str());
+        return told;
     }
+    SetLastTold(told.band);
+    LOGI("request from %s: colour band %d recorded for the phone",
+         caller.empty() ? "?" : caller.c_str(), told.band);
+    return told;
+}
+
+void Companion::SetLastTold(int band) {
+    mHasLastTold = true;
+    mLastTold = band;
+    // Written aside and renamed over the old file, so that it is always whole.
+    const std::string path = mOutboxPath + ".band", temp = path + ".new";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << band << "\n";
+        if (!out.flush()) {
+            LOGE("cannot write %s: the outbox's last band stands in", temp.c_str());
+            return;
+        }
+    }
+    if (rename(temp.c_str(), path.c_str()) != 0)
+        LOGE("cannot rename %s: %s", temp.c_str(), strerror(errno));
+}
+
+Companion::Answer Companion::Settings(const std::string& operation, const std::string& caller,
+                                      const Told& told) {
     Answer answer;
-    std::string error;
-    if (!AppendLine(mOutboxPath, EncodeRecord(record), &error)) {
-        LOGE("settings request from %s not recorded: %s", caller.c_str(), error.c_str());
-        answer.error = error;
+    if (!told.error.empty()) {
+        LOGE("settings request from %s not recorded: %s", caller.c_str(), told.error.c_str());
+        answer.error = told.error;
         return answer;
     }
-    LOGI("settings request from %s: colour band %s recorded for the phone",
-         caller.empty() ? "?" : caller.c_str(),
-         record.hasBand ? std::to_string(band).c_str() : "(none)");
+    if (!told.hasBand) {
+        // The phone still hears that there is no band.
+        OutboxRecord record;
+        record.time = NowIso8601();
+        record.operation = operation;
+        record.caller = caller;
+        std::string error;
+        if (!AppendLine(mOutboxPath, EncodeRecord(record), &error)) {
+            LOGE("settings request from %s not recorded: %s", caller.c_str(), error.c_str());
+            answer.error = error;
+            return answer;
+        }
+        LOGI("settings request from %s: no colour band stored, recorded for the phone",
+             caller.empty() ? "?" : caller.c_str());
+    } else {
+        answer.band = std::to_string(told.band);
+    }
     answer.result = APP_CONTROL_RESULT_SUCCEEDED;
-    if (record.hasBand)
-        answer.band = std::to_string(band);
     return answer;
 }
 
@@ -167,6 +237,7 @@ Companion::Answer Companion::SetColorStyle(app_control_h request) {
         return answer;
     }
     LOGI("the phone set colour band %d (%s)", band, dalvexa_band_get(band)->name);
+    SetLastTold(band);
     answer.result = APP_CONTROL_RESULT_SUCCEEDED;
     answer.band = std::to_string(band);
     return answer;

@@ -34,11 +34,16 @@ bool ParseBand(const char* text, int* band);
 
 class Companion {
   public:
-    // outboxPath: where the messages for the phone go.
-    explicit Companion(std::string outboxPath) : mOutboxPath(std::move(outboxPath)) {}
+    // outboxPath: where the messages for the phone go. The band last told to the phone is
+    // kept beside it (outboxPath + ".band"); without that file, it is the band of the
+    // outbox's last record with one.
+    explicit Companion(std::string outboxPath);
 
     // Serves one launch request (the handle is valid during the call) and answers it
-    // when its caller waits for an answer.
+    // when its caller waits for an answer. Before serving it, the stored band is recorded
+    // for the phone when it is not the band last told, so that a band stored while the
+    // service did not run reaches the phone, and never twice in a row. A band the phone
+    // sets is one it knows: it becomes the band last told.
     void HandleRequest(app_control_h request);
 
     const std::string& OutboxPath() const { return mOutboxPath; }
@@ -50,11 +55,22 @@ class Companion {
         std::string band; // "clock_color_style", when set
         std::string error;
     };
-    Answer Settings(const std::string& operation, const std::string& caller);
+    // What telling the stored band came to.
+    struct Told {
+        bool hasBand = false; // a band is stored
+        int band = 0;
+        std::string error; // the outbox could not be written
+    };
+    Told TellStoredBand(const std::string& operation, const std::string& caller);
+    Answer Settings(const std::string& operation, const std::string& caller, const Told& told);
     Answer SetColorStyle(app_control_h request);
+    // Remembers band as the one the phone knows, in memory and in the data folder.
+    void SetLastTold(int band);
     void Reply(app_control_h request, const Answer& answer);
 
     std::string mOutboxPath;
+    bool mHasLastTold = false;
+    int mLastTold = 0;
 };
 
 // The program's entry: runs the companion under service_app_main.

@@ -276,6 +276,8 @@ TEST_F(CompanionTest, ThePhoneSetsTheBandAndEveryProcessOfThePackageHears) {
     unsetenv("WATCH_APP_ID");
 }
 
+// The band is stored while the service does not run: its first request (a bad one) tells
+// the phone, once, however many requests follow.
 TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
     StoreBand("1");
     for (const char* bad : {"5", "-1", "two", "", "1.0", "01"}) {
@@ -304,7 +306,10 @@ TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
     ASSERT_TRUE(reply->called);
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
     EXPECT_EQ(StoredBand(), "1\n");
-    EXPECT_TRUE(OutboxLines().empty());
+    const std::vector<std::string> lines = OutboxLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"clock_color_style\":1,"), std::string::npos) << lines[0];
+    EXPECT_EQ(Watchctl({"phone", "outbox"}).out, lines[0] + "\n");
 
     // Usage faults never reach the service.
     EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);
