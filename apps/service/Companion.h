@@ -3,12 +3,14 @@
 // <data>/phone-outbox.jsonl; what the phone sends it arrives as launch requests.
 //
 // Requests it serves:
-//   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): records a
-//     "clock_color_style" message with the stored band and answers SUCCEEDED at once.
+//   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): makes sure the
+//     phone is told the stored band ("clock_color_style" message) and answers SUCCEEDED at
+//     once with it.
 //   extra "phone_message" = "set_clock_color_style" with extra "clock_color_style" = N
-//     (what the phone sends when its user picks band N): stores N (a band of the palette) in the
-//     package preferences, so every process of the package hears of it, and answers SUCCEEDED with
-//     "clock_color_style" = N; anything else is refused with FAILED and "error".
+//     (what the phone sends when its user picks band N): stores N (a band of the palette)
+//     in the package preferences, so every process of the package hears of it, and answers
+//     SUCCEEDED with "clock_color_style" = N; anything else is refused with FAILED and
+//     "error".
 #pragma once
 
 #include "DalvexaNames.h"
