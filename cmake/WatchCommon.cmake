@@ -13,3 +13,15 @@ function(watch_add_subdirectories dir)
         add_subdirectory(${dir}/${sub})
     endforeach()
 endfunction()
+
+# target_link_libraries(TARGET SCOPE LIBS...) for our own libraries, each of which must be
+# defined already: a missing one stops the configure with its name instead of leaving it out.
+function(watch_link target scope)
+    foreach(lib ${ARGN})
+        if(NOT TARGET ${lib})
+            message(FATAL_ERROR "${target} needs the library ${lib}, which is not defined "
+                                "(is its folder missing or added later?)")
+        endif()
+    endforeach()
+    target_link_libraries(${target} ${scope} ${ARGN})
+endfunction()

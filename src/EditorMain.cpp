@@ -51,8 +51,9 @@ AppMain* AppMain::GetInstance() {
     return instance;
 }
 
-int EditorMain(int argc, char** argv) {
+int EditorMain(int argc, char** argv, FirstScreenFactory makeFirstScreen) {
     AppMain* appMain = AppMain::GetInstance();
+    appMain->SetFirstScreenFactory(makeFirstScreen);
 
     ui_app_lifecycle_callback_s eventCallback;
     memset(&eventCallback, 0, sizeof(eventCallback));
@@ -138,8 +139,10 @@ void AppResume(void* data) {
         // A new launch request, or simply back in the foreground: only editors stay.
         viewManagerPtr->DeleteAllViewExceptSpecificView(NSClockEditor::VIEW_TYPE_EDITOR);
         viewManagerPtr->ResumeView(pThis->mAppControlReceived);
+    } else if (!pThis->mFirstScreenFactory) {
+        CLOCK_LOG("no first screen to show");
     } else {
-        std::shared_ptr<ViewController> editorViewControllerPtr = CreateEditorViewController();
+        std::shared_ptr<ViewController> editorViewControllerPtr = pThis->mFirstScreenFactory();
         viewManagerPtr->PushView(editorViewControllerPtr, NSClockEditor::VIEW_TYPE_EDITOR, false,
                                  true);
     }

@@ -21,9 +21,15 @@ class ViewManager;
 
 // One per process, created on first use and never destroyed; the user data of every
 // callback below.
+// Makes the controller of the program's first screen; the program hands it to the shell.
+using FirstScreenFactory = std::shared_ptr<NSClockEditor::ViewController> (*)();
+
 class AppMain {
   public:
     static AppMain* GetInstance();
+
+    // The first screen, pushed when the stack is empty on resume (none: nothing is pushed).
+    void SetFirstScreenFactory(FirstScreenFactory factory) { mFirstScreenFactory = factory; }
 
     // The clone of the latest launch request, borrowed (null before the first one). A
     // newer request replaces it, so ask again each time it is needed.
@@ -41,6 +47,7 @@ class AppMain {
     std::shared_ptr<NSClockCommon::ChangeableTheme> mChangeableThemePtr;
     app_control_h mCallerAppControl;
     bool mAppControlReceived;
+    FirstScreenFactory mFirstScreenFactory = nullptr;
 
     friend bool AppCreate(void* data);
     friend void AppTerminate(void* data);
@@ -75,9 +82,7 @@ void SettingApplicationTimezoneIdChangedCb(keynode_t* node, void* pThis);
 void SettingApplicationDateFormatChangedCb(keynode_t* node, void* pThis);
 void SystemChangedWhichRelatedWithTime(void* data);
 
-// The program: registers the language watch and runs the framework's main loop. The
-// result of ui_app_main, or -1 when a standard exception escapes it.
-int EditorMain(int argc, char** argv);
-
-// Made by the editor screen's module: the controller of the first screen.
-std::shared_ptr<NSClockEditor::ViewController> CreateEditorViewController();
+// The program: takes the factory of its first screen, registers the language watch and runs
+// the framework's main loop. The result of ui_app_main, or -1 when a standard exception
+// escapes it.
+int EditorMain(int argc, char** argv, FirstScreenFactory makeFirstScreen);

@@ -10,6 +10,7 @@
 #include "PreferenceUtil.h"
 #include "StringUtil.h"
 #include "VconfUtil.h"
+#include "dalvexa_palette.h"
 
 #include <app.h>
 #include <app_preference.h>
@@ -27,7 +28,7 @@ using NSClockCommon::PreferenceUtil;
 namespace {
 
 const char* const TEXT_DOMAIN = "clock-dalvexa";
-const char* const COMPANION_SERVICE_APP_ID = "com.korvane.clock-dalvexa.service";
+const char* const COMPANION_SERVICE_APP_ID = dalvexa::kServiceAppId;
 const char* const IDLE_CLOCK_SHOW_KEY = "db/setting/idle_clock_show";
 const char* const CLOCKS_SET_IDLE_KEY = "db/wms/clocks_set_idle";
 const char* const TUTORIAL_DONE_KEY = "tarquil_pref_tutorial_done";
@@ -35,21 +36,14 @@ const char* const TUTORIAL_DONE_KEY = "tarquil_pref_tutorial_done";
 const int SCREEN_SIZE = 360;
 const int PREVIEW_SIZE = 270;
 const int START_PREVIEW_SIZE = 220;
+// The bands of the palette; the page index is the band.
 const int COLOR_BAND_MIN = 0;
-const int COLOR_BAND_MAX = 4;
+const int COLOR_BAND_MAX = DALVEXA_BAND_COUNT - 1;
 const double IDLE_CLOCK_CHECK_PERIOD = 3.0;
 const float EXIT_TIMER_INTERVAL = 3.0f;
 const double NOTICE_TIMEOUT = 10.0;
 
-const char* const PREVIEW_FILES[] = {
-    "pelmiro_vantelric_blue_preview.png",   "pelmiro_vantelric_white_preview.png",
-    "pelmiro_vantelric_orange_preview.png", "pelmiro_vantelric_purple_preview.png",
-    "pelmiro_vantelric_mint_preview.png",
-};
-
-// Built at process start, like the preference utility's own copy.
-const std::string COLOR_BAND_KEY =
-    std::string("file/private/") + NSClockCommon::WATCH_APPLICATION_ID + "/clock_color_style";
+const std::string COLOR_BAND_KEY = dalvexa::kColorBandKey;
 
 // Views that can still take the companion service's reply, by token. The reply cannot be
 // cancelled, so it names its view by a token that dies with the view. Never destroyed, so
@@ -456,7 +450,7 @@ void EditorView::CreateColorPages() {
 std::string EditorView::GetPreviewImagePath(int colorBand) {
     std::string path = AppPathUtil::GetSharedResourcePath();
     if (colorBand >= COLOR_BAND_MIN && colorBand <= COLOR_BAND_MAX)
-        path += PREVIEW_FILES[colorBand];
+        path += dalvexa_band_get(colorBand)->preview;
     return path;
 }
 

@@ -38,3 +38,6 @@ class EditorViewController : public ViewController {
 };
 
 } // namespace NSClockEditor
+
+// The editor screen's controller, as the program hands it to the shell for its first screen.
+std::shared_ptr<NSClockEditor::ViewController> CreateEditorViewController();

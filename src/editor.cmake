@@ -6,16 +6,11 @@ add_library(clock-editor STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorViewController.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorViewData.cpp)
 target_include_directories(clock-editor PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(clock-editor PUBLIC clock-shell clock-ui-utils clock-utils PkgConfig::EFL)
-foreach(lib watch-appfw watch-vconf watch-preference watch-eext)
-    if(TARGET ${lib})
-        target_link_libraries(clock-editor PUBLIC ${lib})
-    endif()
-endforeach()
+watch_link(clock-editor PUBLIC clock-shell clock-ui-utils clock-utils watch-appfw
+           watch-vconf watch-preference watch-eext)
+# The palette (res/svg) is added later in the tree.
+target_link_libraries(clock-editor PUBLIC dalvexa-palette PkgConfig::EFL)
 watch_strict(clock-editor)
-# The shell creates the editor's controller (CreateEditorViewController): the two static
-# libraries need each other.
-target_link_libraries(clock-shell INTERFACE clock-editor)
 
 add_executable(clock-dalvexa-editor ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(clock-dalvexa-editor PRIVATE clock-editor)

@@ -5,7 +5,6 @@ add_library(clock-shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/ViewBasicElements.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewManager.cpp)
 target_include_directories(clock-shell PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(clock-shell PUBLIC clock-utils clock-ui-utils watch-appfw watch-eext
-                      watch-uxt watch-vconf watch-system-settings PkgConfig::EFL
-                      PkgConfig::GLIB)
+watch_link(clock-shell PUBLIC clock-utils clock-ui-utils watch-appfw watch-eext watch-uxt
+           watch-vconf watch-system-settings PkgConfig::EFL PkgConfig::GLIB)
 watch_strict(clock-shell)

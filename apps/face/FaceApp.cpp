@@ -1,5 +1,6 @@
 #include "FaceApp.h"
 
+#include "DalvexaNames.h"
 #include "dalvexa_palette.h"
 
 #include <app_preference.h>
@@ -10,8 +11,6 @@
 #include <ctime>
 
 namespace dalvexa {
-
-const char* const kColorBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
 
 namespace {
 
@@ -52,7 +51,7 @@ FaceApp::~FaceApp() {
 }
 
 bool FaceApp::Create() {
-    mWindow = elm_win_add(nullptr, "com.korvane.clock-dalvexa", ELM_WIN_BASIC);
+    mWindow = elm_win_add(nullptr, kFaceAppId, ELM_WIN_BASIC);
     if (!mWindow) {
         LOGE("cannot create the window: the face does not start");
         return false;

@@ -1,5 +1,6 @@
 // The Dalvexa face drawn on an Evas canvas: a round 360x360 analogue clock in one of the
-// five colour bands, the same face the editor's previews show. It owns its canvas objects.
+// palette's colour bands. The editor's previews are drawn by this class too
+// (dalvexa-face-preview), at the preview's time. It owns its canvas objects.
 #pragma once
 
 #include <Evas.h>
@@ -9,12 +10,15 @@ namespace dalvexa {
 class FaceClock {
   public:
     static constexpr int kSize = 360;
+    // The time the previews show.
+    static constexpr int kPreviewHour = 10, kPreviewMinute = 8, kPreviewSecond = 36;
 
-    // Adds the face's objects to the canvas, at (0, 0), in band 0, at 10:08:36.
+    // Adds the face's objects to the canvas, at (0, 0), in band 0, at the preview's time.
     explicit FaceClock(Evas* canvas);
     ~FaceClock();
 
-    // Draws the face in band 0..4; any other value is refused (false) and the face stays.
+    // Draws the face in a band of the palette; any other value is refused (false) and the
+    // face stays.
     bool SetBand(int band);
     int Band() const { return mBand; }
     // Sets the hands (hour 0..23, minute and second 0..59; other values are wrapped).
@@ -39,7 +43,7 @@ class FaceClock {
 
     Evas* mCanvas;
     int mBand = -1;
-    int mHour = 10, mMinute = 8, mSecond = 36;
+    int mHour = kPreviewHour, mMinute = kPreviewMinute, mSecond = kPreviewSecond;
     int mX = 0, mY = 0;
     Evas_Object* mDial = nullptr;  // vector: ground, ring, minute track, indices
     Evas_Object* mHands = nullptr; // vector: the hands

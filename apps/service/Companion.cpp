@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <memory>
 
 namespace dalvexa {
@@ -22,40 +23,9 @@ namespace dalvexa {
 namespace {
 
 const char* const kTag = "CLOCK-DALVEXA-SERVICE";
-const char* const kColorBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
-const char* const kFaceId = "com.korvane.clock-dalvexa";
 
 #define LOGI(...) dlog_print(DLOG_INFO, kTag, __VA_ARGS__)
 #define LOGE(...) dlog_print(DLOG_ERROR, kTag, __VA_ARGS__)
-
-// Length of the UTF-8 sequence starting at s (at most n bytes), or 0 when it is not valid.
-size_t Utf8Length(const unsigned char* s, size_t n) {
-    const unsigned char c = s[0];
-    size_t len;
-    unsigned min;
-    unsigned cp;
-    if (c < 0x80)
-        return 1;
-    if ((c & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (len > n)
-        return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((s[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (s[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
 
 std::string Take(char* text) {
     std::string out = text ? text : "";
@@ -64,36 +34,6 @@ std::string Take(char* text) {
 }
 
 } // namespace
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            snprintf(buf, sizeof(buf), "\\u%04x", c);
-            out += buf;
-            ++i;
-        } else {
-            const size_t len = Utf8Length(s + i, n - i);
-            if (len == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            } else {
-                out.append(text, i, len);
-                i += len;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
 
 std::string NowIso8601() {
     timespec now{};
@@ -106,24 +46,6 @@ std::string NowIso8601() {
     strftime(zone, sizeof(zone), "%z", &local); // +hhmm
     char out[96];
     snprintf(out, sizeof(out), "%s.%03ld%.3s:%.2s", stamp, now.tv_nsec / 1000000L, zone, zone + 3);
-    return out;
-}
-
-std::string EncodeRecord(const OutboxRecord& record) {
-    std::string out = "{\"time\":" + JsonString(record.time);
-    out += ",\"message\":\"clock_color_style\"";
-    out += ",\"app_id\":" + JsonString(kFaceId);
-    out += ",\"operation\":" + JsonString(record.operation);
-    out +=
-        ",\"caller\":" + (record.caller.empty() ? std::string("null") : JsonString(record.caller));
-    if (record.hasBand) {
-        out += ",\"clock_color_style\":" + std::to_string(record.band);
-        const dalvexa_band_colors* colors = dalvexa_band_get(record.band);
-        out += ",\"color\":" + (colors ? JsonString(colors->name) : std::string("null"));
-    } else {
-        out += ",\"clock_color_style\":null,\"color\":null";
-    }
-    out += "}";
     return out;
 }
 
@@ -181,11 +103,19 @@ void Companion::HandleRequest(app_control_h request) {
             ? Take(raw)
             : std::string();
 
+    const bool phoneSets =
+        operation != APP_CONTROL_OPERATION_SETTINGS && message == kSetColorStyleMessage;
     Answer answer;
+    Told told;
+    if (!phoneSets)
+        told = TellStoredBand(operation, caller);
     if (operation == APP_CONTROL_OPERATION_SETTINGS) {
-        answer = Settings(operation, caller);
-    } else if (message == kSetColorStyleMessage) {
+        answer = Settings(operation, caller, told);
+    } else if (phoneSets) {
         answer = SetColorStyle(request);
+        // A refused message leaves the stored band as it was: tell it like any request.
+        if (answer.result != APP_CONTROL_RESULT_SUCCEEDED)
+            TellStoredBand(operation, caller);
     } else {
         answer.error = message.empty() ? "unknown request (operation \"" + operation + "\")"
                                        : "unknown phone message \"" + message + "\"";
@@ -195,33 +125,94 @@ void Companion::HandleRequest(app_control_h request) {
     Reply(request, answer);
 }
 
-Companion::Answer Companion::Settings(const std::string& operation, const std::string& caller) {
+Companion::Companion(std::string outboxPath) : mOutboxPath(std::move(outboxPath)) {
+    std::ifstream kept(mOutboxPath + ".band");
+    if (kept >> mLastTold) {
+        mHasLastTold = true;
+        return;
+    }
+    std::ifstream in(mOutboxPath);
+    size_t skipped = 0;
+    for (const OutboxEntry& entry : ReadOutbox(in, &skipped)) {
+        if (entry.record.hasBand) {
+            mHasLastTold = true;
+            mLastTold = entry.record.band;
+        }
+    }
+    if (skipped)
+        LOGE("%zu damaged line(s) in %s left out", skipped, mOutboxPath.c_str());
+}
+
+Companion::Told Companion::TellStoredBand(const std::string& operation, const std::string& caller) {
+    Told told;
+    const int rc = preference_get_int(kColorBandKey, &told.band);
+    if (rc != PREFERENCE_ERROR_NONE) {
+        if (rc != PREFERENCE_ERROR_NO_KEY)
+            LOGE("preference_get_int(%s) failed [0x%x]", kColorBandKey, rc);
+        return told;
+    }
+    told.hasBand = true;
+    if (mHasLastTold && mLastTold == told.band)
+        return told;
     OutboxRecord record;
     record.time = NowIso8601();
     record.operation = operation;
     record.caller = caller;
-    int band = 0;
-    const int rc = preference_get_int(kColorBandKey, &band);
-    if (rc == PREFERENCE_ERROR_NONE) {
-        record.hasBand = true;
-        record.band = band;
-    } else {
-        LOGE("preference_get_int(%s) failed [0x%x]: the message carries no band", kColorBandKey,
-             rc);
+    record.hasBand = true;
+    record.band = told.band;
+    if (!AppendLine(mOutboxPath, EncodeRecord(record), &told.error)) {
+        LOGE("colour band %d not recorded for the phone: %s", told.band, told.error.c_str());
+        return told;
     }
+    SetLastTold(told.band);
+    LOGI("request from %s: colour band %d recorded for the phone",
+         caller.empty() ? "?" : caller.c_str(), told.band);
+    return told;
+}
+
+void Companion::SetLastTold(int band) {
+    mHasLastTold = true;
+    mLastTold = band;
+    // Written aside and renamed over the old file, so that it is always whole.
+    const std::string path = mOutboxPath + ".band", temp = path + ".new";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << band << "\n";
+        if (!out.flush()) {
+            LOGE("cannot write %s: the outbox's last band stands in", temp.c_str());
+            return;
+        }
+    }
+    if (rename(temp.c_str(), path.c_str()) != 0)
+        LOGE("cannot rename %s: %s", temp.c_str(), strerror(errno));
+}
+
+Companion::Answer Companion::Settings(const std::string& operation, const std::string& caller,
+                                      const Told& told) {
     Answer answer;
-    std::string error;
-    if (!AppendLine(mOutboxPath, EncodeRecord(record), &error)) {
-        LOGE("settings request from %s not recorded: %s", caller.c_str(), error.c_str());
-        answer.error = error;
+    if (!told.error.empty()) {
+        LOGE("settings request from %s not recorded: %s", caller.c_str(), told.error.c_str());
+        answer.error = told.error;
         return answer;
     }
-    LOGI("settings request from %s: colour band %s recorded for the phone",
-         caller.empty() ? "?" : caller.c_str(),
-         record.hasBand ? std::to_string(band).c_str() : "(none)");
+    if (!told.hasBand) {
+        // The phone still hears that there is no band.
+        OutboxRecord record;
+        record.time = NowIso8601();
+        record.operation = operation;
+        record.caller = caller;
+        std::string error;
+        if (!AppendLine(mOutboxPath, EncodeRecord(record), &error)) {
+            LOGE("settings request from %s not recorded: %s", caller.c_str(), error.c_str());
+            answer.error = error;
+            return answer;
+        }
+        LOGI("settings request from %s: no colour band stored, recorded for the phone",
+             caller.empty() ? "?" : caller.c_str());
+    } else {
+        answer.band = std::to_string(told.band);
+    }
     answer.result = APP_CONTROL_RESULT_SUCCEEDED;
-    if (record.hasBand)
-        answer.band = std::to_string(band);
     return answer;
 }
 
@@ -234,7 +225,8 @@ Companion::Answer Companion::SetColorStyle(app_control_h request) {
     if (rc != APP_CONTROL_ERROR_NONE) {
         answer.error = "the phone's message has no \"clock_color_style\"";
     } else if (!ParseBand(text.c_str(), &band)) {
-        answer.error = "the phone sent the colour band \"" + text + "\", not one of 0..4";
+        answer.error = "the phone sent the colour band \"" + text + "\", not one of 0.." +
+                       std::to_string(DALVEXA_BAND_COUNT - 1);
     } else {
         const int set = preference_set_int(kColorBandKey, band);
         if (set != PREFERENCE_ERROR_NONE)
@@ -245,6 +237,7 @@ Companion::Answer Companion::SetColorStyle(app_control_h request) {
         return answer;
     }
     LOGI("the phone set colour band %d (%s)", band, dalvexa_band_get(band)->name);
+    SetLastTold(band);
     answer.result = APP_CONTROL_RESULT_SUCCEEDED;
     answer.band = std::to_string(band);
     return answer;

@@ -3,13 +3,18 @@
 // <data>/phone-outbox.jsonl; what the phone sends it arrives as launch requests.
 //
 // Requests it serves:
-//   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): records a
-//     "clock_color_style" message with the stored band and answers SUCCEEDED at once.
+//   operation APP_CONTROL_OPERATION_SETTINGS (from the editor after OK): makes sure the
+//     phone is told the stored band ("clock_color_style" message) and answers SUCCEEDED at
+//     once with it.
 //   extra "phone_message" = "set_clock_color_style" with extra "clock_color_style" = N
-//     (what the phone sends when its user picks band N): stores N (0..4) in the package
-//     preferences, so every process of the package hears of it, and answers SUCCEEDED
-//     with "clock_color_style" = N; anything else is refused with FAILED and "error".
+//     (what the phone sends when its user picks band N): stores N (a band of the palette)
+//     in the package preferences, so every process of the package hears of it, and answers
+//     SUCCEEDED with "clock_color_style" = N; anything else is refused with FAILED and
+//     "error".
 #pragma once
+
+#include "DalvexaNames.h"
+#include "Outbox.h"
 
 #include <app_control.h>
 
@@ -17,27 +22,6 @@
 
 namespace dalvexa {
 
-constexpr const char* kOutboxFile = "phone-outbox.jsonl";
-constexpr const char* kPhoneMessageExtra = "phone_message";
-constexpr const char* kSetColorStyleMessage = "set_clock_color_style";
-constexpr const char* kColorStyleExtra = "clock_color_style";
-constexpr const char* kErrorExtra = "error";
-
-// One message for the phone.
-struct OutboxRecord {
-    std::string time;      // ISO 8601 with milliseconds and the UTC offset
-    std::string operation; // of the request that caused it
-    std::string caller;    // the application that sent that request; empty when unknown
-    bool hasBand = false;  // false when no band is stored
-    int band = 0;
-};
-
-// The record as one line of JSON (no newline). The band's colour name is added when the
-// band is one of the five.
-std::string EncodeRecord(const OutboxRecord& record);
-// Text as a JSON string literal, quotes included; bytes that are not valid UTF-8 become
-// U+FFFD.
-std::string JsonString(const std::string& text);
 // The current local time as EncodeRecord writes it.
 std::string NowIso8601();
 
@@ -47,16 +31,21 @@ std::string NowIso8601();
 // or holds the whole new line.
 bool AppendLine(const std::string& path, const std::string& line, std::string* error);
 
-// Parses a band as the phone sends it: a decimal 0..4, nothing else.
+// Parses a band as the phone sends it: one decimal digit naming a band of the palette.
 bool ParseBand(const char* text, int* band);
 
 class Companion {
   public:
-    // outboxPath: where the messages for the phone go.
-    explicit Companion(std::string outboxPath) : mOutboxPath(std::move(outboxPath)) {}
+    // outboxPath: where the messages for the phone go. The band last told to the phone is
+    // kept beside it (outboxPath + ".band"); without that file, it is the band of the
+    // outbox's last record with one.
+    explicit Companion(std::string outboxPath);
 
     // Serves one launch request (the handle is valid during the call) and answers it
-    // when its caller waits for an answer.
+    // when its caller waits for an answer. Before serving it, the stored band is recorded
+    // for the phone when it is not the band last told, so that a band stored while the
+    // service did not run reaches the phone, and never twice in a row. A band the phone
+    // sets is one it knows: it becomes the band last told.
     void HandleRequest(app_control_h request);
 
     const std::string& OutboxPath() const { return mOutboxPath; }
@@ -68,11 +57,22 @@ class Companion {
         std::string band; // "clock_color_style", when set
         std::string error;
     };
-    Answer Settings(const std::string& operation, const std::string& caller);
+    // What telling the stored band came to.
+    struct Told {
+        bool hasBand = false; // a band is stored
+        int band = 0;
+        std::string error; // the outbox could not be written
+    };
+    Told TellStoredBand(const std::string& operation, const std::string& caller);
+    Answer Settings(const std::string& operation, const std::string& caller, const Told& told);
     Answer SetColorStyle(app_control_h request);
+    // Remembers band as the one the phone knows, in memory and in the data folder.
+    void SetLastTold(int band);
     void Reply(app_control_h request, const Answer& answer);
 
     std::string mOutboxPath;
+    bool mHasLastTold = false;
+    int mLastTold = 0;
 };
 
 // The program's entry: runs the companion under service_app_main.

@@ -1,11 +1,13 @@
 // Constants shared by the clock's modules.
 #pragma once
 
+#include "DalvexaNames.h"
+
 namespace NSClockCommon {
 
 // The watch face's application id: the package whose shared folders hold the tables and
-// previews, part of the colour-band preference key, and the idle clock to hand over to.
-constexpr const char* WATCH_APPLICATION_ID = "com.korvane.clock-dalvexa";
+// previews, and the idle clock to hand over to.
+constexpr const char* WATCH_APPLICATION_ID = dalvexa::kFaceAppId;
 
 } // namespace NSClockCommon
 

@@ -7,9 +7,7 @@ namespace NSClockCommon {
 
 namespace {
 
-// "file/private/<watch face id>/clock_color_style", built at process start.
-const std::string kColorBandKey =
-    std::string("file/private/") + WATCH_APPLICATION_ID + "/clock_color_style";
+const std::string kColorBandKey = dalvexa::kColorBandKey;
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <sstream>
 
 using appstest::kBandKey;
 using appstest::kService;
@@ -77,19 +78,41 @@ TEST(CompanionRecord, EncodesOneLineOfJson) {
               std::string::npos);
 }
 
-TEST(CompanionRecord, StringsAreEscapedAndKeptValid) {
-    EXPECT_EQ(dalvexa::JsonString("plain"), "\"plain\"");
-    EXPECT_EQ(dalvexa::JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
-    EXPECT_EQ(dalvexa::JsonString(std::string("\n\t\x01\x7f", 4)),
-              "\"\\u000a\\u0009\\u0001\\u007f\"");
-    EXPECT_EQ(dalvexa::JsonString(std::string("\0x", 2)), "\"\\u0000x\"");
-    EXPECT_EQ(dalvexa::JsonString("caf\xc3\xa9 \xe6\x99\x82"), "\"caf\xc3\xa9 \xe6\x99\x82\"");
-    // Broken UTF-8 (a lone continuation byte, a cut sequence, an overlong form, a
-    // surrogate) becomes U+FFFD, one per byte.
-    EXPECT_EQ(dalvexa::JsonString("\x80"), "\"\xef\xbf\xbd\"");
-    EXPECT_EQ(dalvexa::JsonString("a\xe6\x99"), "\"a\xef\xbf\xbd\xef\xbf\xbd\"");
-    EXPECT_EQ(dalvexa::JsonString("\xc0\xaf"), "\"\xef\xbf\xbd\xef\xbf\xbd\"");
-    EXPECT_EQ(dalvexa::JsonString("\xed\xa0\x80"), "\"\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\"");
+TEST(CompanionRecord, TheOutboxReaderKeepsRecordsAndSkipsWhatIsNot) {
+    dalvexa::OutboxRecord odd;
+    odd.time = "t";
+    odd.operation = "op";
+    odd.caller = std::string("a\"b\\\n\x01\x7f caf\xc3\xa9 \x80", 15); // a stray byte at the end
+    odd.hasBand = true;
+    odd.band = 2;
+    const std::string good = dalvexa::EncodeRecord(odd);
+    std::string bad[] = {
+        good.substr(0, good.size() / 2), // cut short by a crash
+        "[1,2]",
+        "null",
+        "{}",
+        "\xff",
+        // A field of the wrong kind, a record of another message or package.
+        std::string(good).replace(good.find(":2,"), 3, ":\"2\","),
+        std::string(good).replace(good.find(":2,"), 3, ":2.5,"),
+        std::string(good).replace(good.find(":2,"), 3, ":99999999999,"),
+        std::string(good).replace(good.find("\"t\""), 3, "7"),
+        std::string(good).replace(good.find("clock_color_style\",\""), 17, "other"),
+        std::string(good).replace(good.find("com.korvane"), 11, "org.else"),
+    };
+    std::string text = good + "\n\n";
+    for (const std::string& line : bad)
+        text += line + "\n";
+    std::istringstream in(text + good); // the last line without its newline
+    size_t skipped = 0;
+    const std::vector<dalvexa::OutboxEntry> entries = dalvexa::ReadOutbox(in, &skipped);
+    EXPECT_EQ(skipped, std::size(bad));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].json, good);
+    EXPECT_EQ(entries[0].record.caller, odd.caller.substr(0, 14) + "\xef\xbf\xbd");
+    EXPECT_TRUE(entries[1].record.hasBand);
+    EXPECT_EQ(entries[1].record.band, 2);
+    EXPECT_EQ(entries[1].record.operation, "op");
 }
 
 TEST(CompanionRecord, TimeIsIso8601WithMillisecondsAndOffset) {
@@ -253,6 +276,8 @@ TEST_F(CompanionTest, ThePhoneSetsTheBandAndEveryProcessOfThePackageHears) {
     unsetenv("WATCH_APP_ID");
 }
 
+// The band is stored while the service does not run: its first request (a bad one) tells
+// the phone, once, however many requests follow.
 TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
     StoreBand("1");
     for (const char* bad : {"5", "-1", "two", "", "1.0", "01"}) {
@@ -281,7 +306,10 @@ TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
     ASSERT_TRUE(reply->called);
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
     EXPECT_EQ(StoredBand(), "1\n");
-    EXPECT_TRUE(OutboxLines().empty());
+    const std::vector<std::string> lines = OutboxLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"clock_color_style\":1,"), std::string::npos) << lines[0];
+    EXPECT_EQ(Watchctl({"phone", "outbox"}).out, lines[0] + "\n");
 
     // Usage faults never reach the service.
     EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);

@@ -80,7 +80,9 @@ constexpr int kCornerX = 4, kCornerY = 4;    // outside the round dial
 
 } // namespace
 
-TEST_F(FaceCanvas, EachBandIsDrawnInItsPaletteColours) {
+// Each band in its palette colours and, at the preview's time, as its preview shows it.
+TEST_F(FaceCanvas, EachBandIsDrawnInItsPaletteColoursAndMatchesItsPreview) {
+    mFace->SetTime(FaceClock::kPreviewHour, FaceClock::kPreviewMinute, FaceClock::kPreviewSecond);
     for (int band = DALVEXA_BAND_COUNT - 1; band >= 0; --band) {
         SCOPED_TRACE("band " + std::to_string(band));
         ASSERT_TRUE(mFace->SetBand(band));
@@ -92,6 +94,24 @@ TEST_F(FaceCanvas, EachBandIsDrawnInItsPaletteColours) {
         EXPECT_LE(appstest::ColorDistance(image.At(kTwelveX, kTwelveY), Rgb(colors->accent)), 2);
         EXPECT_LE(appstest::ColorDistance(image.At(kThreeX, kThreeY), Rgb(colors->ink)), 2);
         EXPECT_EQ(image.At(kCornerX, kCornerY), 0xFF000000u);
+
+        // The preview, on the same black ground.
+        appstest::Image preview;
+        ASSERT_TRUE(appstest::LoadPng(
+            WATCH_PACKAGE_STAGE "/shared/res/" + std::string(colors->preview), &preview));
+        for (uint32_t& p : preview.pixels) {
+            const uint32_t a = p >> 24;
+            p = 0xFF000000u | (((p >> 16) & 0xFF) * a / 255) << 16 |
+                (((p >> 8) & 0xFF) * a / 255) << 8 | ((p & 0xFF) * a / 255);
+        }
+        appstest::Compare compare;
+        compare.tolerance = 4;
+        compare.maxShare = 0.001;
+        std::string why;
+        EXPECT_TRUE(appstest::MatchesReference(
+            image, preview, compare,
+            WATCH_TEST_BINARY_DIR "/face-vs-preview-" + std::to_string(band) + ".png", &why))
+            << why;
     }
 }
 

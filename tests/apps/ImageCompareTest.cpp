@@ -1,5 +1,6 @@
 // The tolerant picture comparison the system tests judge layouts with.
 #include "AppsTestUtil.h"
+#include "dalvexa_palette.h"
 
 #include <Ecore.h>
 #include <Ecore_Evas.h>
@@ -16,9 +17,9 @@ class ImageCompare : public ::testing::Test {
     void SetUp() override {
         ecore_app_no_system_modules();
         ecore_evas_init();
-        const std::string previews = WATCH_PACKAGE_STAGE "/shared/res/pelmiro_vantelric_";
-        ASSERT_TRUE(appstest::LoadPng(previews + "blue_preview.png", &mBlue));
-        ASSERT_TRUE(appstest::LoadPng(previews + "white_preview.png", &mWhite));
+        const std::string previews = WATCH_PACKAGE_STAGE "/shared/res/";
+        ASSERT_TRUE(appstest::LoadPng(previews + dalvexa_band_get(0)->preview, &mBlue));
+        ASSERT_TRUE(appstest::LoadPng(previews + dalvexa_band_get(1)->preview, &mWhite));
         mDiff = std::string(WATCH_TEST_BINARY_DIR) + "/image-compare-" + std::to_string(getpid()) +
                 ".diff.png";
         unlink(mDiff.c_str());

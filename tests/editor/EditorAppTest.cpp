@@ -1,5 +1,6 @@
 #include "EditorAppTest.h"
 #include "EditorMain.h"
+#include "EditorViewController.h"
 #include "LoopUtil.h"
 #include "ViewManager.h"
 
@@ -149,7 +150,7 @@ int EditorAppTest::RunEditor(double timeoutSeconds) {
 
     char name[] = "clock-dalvexa-editor";
     char* argv[] = {name, nullptr};
-    const int status = EditorMain(1, argv);
+    const int status = EditorMain(1, argv, CreateEditorViewController);
     mExitTime = watchtest::Now();
 
     ecore_timer_del(poll);

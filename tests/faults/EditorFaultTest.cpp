@@ -6,6 +6,7 @@
 // what the user chose, or what it was.
 #include "InstalledEditorTest.h"
 #include "FaultsTestUtil.h"
+#include "dalvexa_palette.h"
 #include "watch_bus.h"
 
 #include <Ecore_Evas.h>
@@ -169,9 +170,9 @@ INSTANTIATE_TEST_SUITE_P(SentAway, MissingLayoutTest, ::testing::Values("pause",
 // store, the companion and the hand-over work as ever.
 TEST_F(EditorFaultTest, MissingPreviewsLeaveEmptyPagesAndOkStillApplies) {
     StoreBand(1);
-    for (const char* colour : {"blue", "white", "orange", "purple", "mint"}) {
+    for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
         const std::string preview =
-            mDevice->PackagePath("shared/res/pelmiro_vantelric_") + colour + "_preview.png";
+            mDevice->PackagePath("shared/res/") + dalvexa_band_get(band)->preview;
         ASSERT_TRUE(std::filesystem::remove(preview)) << preview;
     }
 

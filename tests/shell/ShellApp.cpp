@@ -44,12 +44,12 @@ class ReplyingScreen : public watchtest::RecordingController {
     }
 };
 
-} // namespace
-
-std::shared_ptr<NSClockEditor::ViewController> CreateEditorViewController() {
+std::shared_ptr<NSClockEditor::ViewController> MakeReplyingScreen() {
     return std::make_shared<ReplyingScreen>();
 }
 
+} // namespace
+
 int main(int argc, char** argv) {
-    return EditorMain(argc, argv);
+    return EditorMain(argc, argv, MakeReplyingScreen);
 }

@@ -23,7 +23,7 @@ using NSClockEditor::ViewManager;
 // The shell's first screen in these tests: a recording screen named "Editor".
 static int gEditorsMade = 0;
 
-std::shared_ptr<NSClockEditor::ViewController> CreateEditorViewController() {
+std::shared_ptr<NSClockEditor::ViewController> MakeEditorScreen() {
     ++gEditorsMade;
     return MakeScreen("Editor");
 }
@@ -58,6 +58,7 @@ class Shell : public ::testing::Test {
         setenv("WATCH_APP_ID", EDITOR_APP_ID, 1);
         InitToolkit();
         mApp = AppMain::GetInstance();
+        mApp->SetFirstScreenFactory(MakeEditorScreen);
     }
     void TearDown() override {
         unsetenv("WATCH_APP_ID");

@@ -12,6 +12,7 @@
 // and is not counted. Then the cross-process change notification of both stores and
 // the launch-request round trip to the watch face's companion service are timed.
 #include "BenchStats.h"
+#include "DalvexaNames.h"
 
 #include "app_control.h"
 #include "app_preference.h"
@@ -45,9 +46,9 @@ namespace bench {
 
 namespace {
 
-const char kEditorId[] = "com.korvane.clock-dalvexa.editor";
-const char kServiceId[] = "com.korvane.clock-dalvexa.service";
-const char kWatchFaceId[] = "com.korvane.clock-dalvexa";
+const char* const kEditorId = dalvexa::kEditorAppId;
+const char* const kServiceId = dalvexa::kServiceAppId;
+const char* const kWatchFaceId = dalvexa::kFaceAppId;
 const int kNotifySamples = 200;
 const int kLaunchSamples = 50;
 // The opening zoom lasts 0.2 s; its last frame starts within this time from its start.

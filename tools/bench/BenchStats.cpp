@@ -1,5 +1,7 @@
 #include "BenchStats.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -22,12 +24,11 @@ double PerSecond(const Quiet& q, long long n) {
     return q.seconds > 0 && n >= 0 ? double(n) / q.seconds : -1;
 }
 
-std::string Json(const Quiet& q) {
-    std::ostringstream o;
-    o << "{\"seconds\": " << q.seconds << ", \"context_switches\": " << q.switches
-      << ", \"per_second\": " << PerSecond(q, q.switches)
-      << ", \"main_thread_per_second\": " << PerSecond(q, q.mainSwitches) << "}";
-    return o.str();
+nlohmann::ordered_json Json(const Quiet& q) {
+    return {{"seconds", q.seconds},
+            {"context_switches", q.switches},
+            {"per_second", PerSecond(q, q.switches)},
+            {"main_thread_per_second", PerSecond(q, q.mainSwitches)}};
 }
 
 double Percentile(const std::vector<double>& sorted, double p) {
@@ -61,11 +62,9 @@ std::string Ms(double v) {
     return buf;
 }
 
-std::string Json(const Summary& s) {
-    std::ostringstream o;
-    o << "{\"count\": " << s.count << ", \"median\": " << s.median << ", \"p95\": " << s.p95
-      << ", \"p99\": " << s.p99 << ", \"max\": " << s.max << "}";
-    return o.str();
+nlohmann::ordered_json Json(const Summary& s) {
+    return {
+        {"count", s.count}, {"median", s.median}, {"p95", s.p95}, {"p99", s.p99}, {"max", s.max}};
 }
 
 } // namespace
@@ -214,34 +213,36 @@ bool Figures::WriteJson(const std::string& path) const {
         shown.push_back(d.shownMs);
         detentFrames.push_back(d.frames);
     }
-    o << "{\n"
-      << "  \"rounds\": " << rounds << ",\n"
-      << "  \"load_before\": \"" << loadBefore << "\",\n"
-      << "  \"load_after\": \"" << loadAfter << "\",\n"
-      << "  \"bare_window\": {\"first_frame_ms\": " << Json(bareFirst)
-      << ", \"peak_rss_mib\": " << Json(Summarize(bareRssMiB)) << "},\n"
-      << "  \"editor\": {\"first_frame_ms\": " << Json(first)
-      << ", \"interactive_ms\": " << Json(Summarize(editorInteractiveMs))
-      << ", \"peak_rss_mib\": " << Json(Summarize(editorRssMiB)) << "},\n"
-      << "  \"ratios\": {\"first_frame\": " << first.median / bareFirst.median
-      << ", \"interactive\": " << Summarize(editorInteractiveMs).median / bareFirst.median
-      << ", \"peak_rss_mib_over_bare\": "
-      << Summarize(editorRssMiB).median - Summarize(bareRssMiB).median << "},\n"
-      << "  \"opening_zoom_frames\": {\"render_ms\": " << Json(Summarize(Render(zoomFrames)))
-      << ", \"work_ms\": " << Json(Summarize(Work(zoomFrames))) << "},\n"
-      << "  \"ok_animation_frames\": {\"render_ms\": " << Json(Summarize(Render(okFrames)))
-      << ", \"work_ms\": " << Json(Summarize(Work(okFrames))) << "},\n"
-      << "  \"pages_shown_frame\": {\"render_ms\": " << Json(Summarize(Render(pagesFrames)))
-      << ", \"work_ms\": " << Json(Summarize(Work(pagesFrames))) << "},\n"
-      << "  \"detent_to_page_shown\": {\"ms\": " << Json(Summarize(shown))
-      << ", \"frames\": " << Json(Summarize(detentFrames)) << "},\n"
-      << "  \"store_change_to_callback_ms\": {\"vconf\": " << Json(Summarize(notifyVconf))
-      << ", \"preference\": " << Json(Summarize(notifyPref)) << "},\n"
-      << "  \"launch_request_round_trip_ms\": {\"cold\": " << launchCold
-      << ", \"warm\": " << Json(Summarize(launchWarm)) << "},\n"
-      << "  \"editor_idle_on_page\": " << Json(editorQuiet) << ",\n"
-      << "  \"watch_face_in_front\": " << Json(faceQuiet) << "\n"
-      << "}\n";
+    nlohmann::ordered_json j;
+    j["rounds"] = rounds;
+    j["load_before"] = loadBefore;
+    j["load_after"] = loadAfter;
+    j["bare_window"] = {{"first_frame_ms", Json(bareFirst)},
+                        {"peak_rss_mib", Json(Summarize(bareRssMiB))}};
+    j["editor"] = {{"first_frame_ms", Json(first)},
+                   {"interactive_ms", Json(Summarize(editorInteractiveMs))},
+                   {"peak_rss_mib", Json(Summarize(editorRssMiB))}};
+    j["ratios"] = {
+        {"first_frame", first.median / bareFirst.median},
+        {"interactive", Summarize(editorInteractiveMs).median / bareFirst.median},
+        {"peak_rss_mib_over_bare", Summarize(editorRssMiB).median - Summarize(bareRssMiB).median}};
+    j["opening_zoom_frames"] = {{"render_ms", Json(Summarize(Render(zoomFrames)))},
+                                {"work_ms", Json(Summarize(Work(zoomFrames)))}};
+    j["ok_animation_frames"] = {{"render_ms", Json(Summarize(Render(okFrames)))},
+                                {"work_ms", Json(Summarize(Work(okFrames)))}};
+    j["pages_shown_frame"] = {{"render_ms", Json(Summarize(Render(pagesFrames)))},
+                              {"work_ms", Json(Summarize(Work(pagesFrames)))}};
+    j["detent_to_page_shown"] = {{"ms", Json(Summarize(shown))},
+                                 {"frames", Json(Summarize(detentFrames))}};
+    j["store_change_to_callback_ms"] = {{"vconf", Json(Summarize(notifyVconf))},
+                                        {"preference", Json(Summarize(notifyPref))}};
+    j["launch_request_round_trip_ms"] = {{"cold", launchCold},
+                                         {"warm", Json(Summarize(launchWarm))}};
+    j["editor_idle_on_page"] = Json(editorQuiet);
+    j["watch_face_in_front"] = Json(faceQuiet);
+    // Non-finite figures (a ratio over no rounds) become null; bytes that are not UTF-8 in
+    // the load strings become U+FFFD.
+    o << j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     return bool(o);
 }
 

@@ -1,4 +1,7 @@
 // watchctl phone: plays the paired phone of the Dalvexa face's companion service.
+#include "DalvexaNames.h"
+#include "Outbox.h"
+#include "dalvexa_palette.h"
 #include "launch_reply.h"
 #include "watch_device.h"
 #include "watchctl.h"
@@ -12,35 +15,45 @@
 
 namespace {
 
-const char* const kPackage = "com.korvane.clock-dalvexa";
-const char* const kService = "com.korvane.clock-dalvexa.service";
-const char* const kOutboxFile = "phone-outbox.jsonl";
+using dalvexa::kOutboxFile;
+using dalvexa::kServiceAppId;
 
-const char kUsage[] =
-    "Usage: watchctl phone set-band N [--timeout S]\n"
-    "       watchctl phone outbox\n"
-    "set-band: sends the companion service com.korvane.clock-dalvexa.service the message the\n"
-    "paired phone sends when its user picks colour band N (0 blue, 1 white, 2 orange,\n"
-    "3 purple, 4 mint). The service stores the band in the package preferences, and every\n"
-    "process of the package hears of it. Prints the service's answer (KEY=VALUE lines and\n"
+// "0 blue, 1 white, ...": the bands of the palette.
+std::string BandList() {
+    std::string list;
+    for (int band = 0; band < DALVEXA_BAND_COUNT; ++band)
+        list += (band ? ", " : "") + std::to_string(band) + " " + dalvexa_band_get(band)->name;
+    return list;
+}
+
+const std::string kUsage =
+    std::string("Usage: watchctl phone set-band N [--timeout S]\n"
+                "       watchctl phone outbox\n"
+                "set-band: sends the companion service ") +
+    kServiceAppId + " the message the paired phone\nsends when its user picks colour band N (" +
+    BandList() +
+    ").\nThe service stores the band in the package preferences, and every process of the\n"
+    "package hears of it. Prints the service's answer (KEY=VALUE lines and\n"
     "result=succeeded|failed); exit status 0 only when the band was stored.\n"
     "outbox: prints the messages the service has recorded for the phone, oldest first\n"
-    "(one JSON object per line, from <root>/apps/com.korvane.clock-dalvexa/data/"
-    "phone-outbox.jsonl).\n";
+    "(one JSON object per line, from <root>/apps/" +
+    dalvexa::kFaceAppId + "/data/" + kOutboxFile +
+    "); damaged lines are\nleft out and counted on standard error.\n";
 
 int Run(int argc, char** argv);
 const watchctl::Command kCommand = {"phone", "play the paired phone: set the colour band, outbox",
-                                    kUsage, Run};
+                                    kUsage.c_str(), Run};
 
 int SetBand(const std::string& band, double timeout) {
     app_control_h request = nullptr;
     int rc = app_control_create(&request);
     if (rc == APP_CONTROL_ERROR_NONE)
-        rc = app_control_set_app_id(request, kService);
+        rc = app_control_set_app_id(request, kServiceAppId);
     if (rc == APP_CONTROL_ERROR_NONE)
-        rc = app_control_add_extra_data(request, "phone_message", "set_clock_color_style");
+        rc = app_control_add_extra_data(request, dalvexa::kPhoneMessageExtra,
+                                        dalvexa::kSetColorStyleMessage);
     if (rc == APP_CONTROL_ERROR_NONE)
-        rc = app_control_add_extra_data(request, "clock_color_style", band.c_str());
+        rc = app_control_add_extra_data(request, dalvexa::kColorStyleExtra, band.c_str());
     watchctl::LaunchOutcome outcome;
     if (rc == APP_CONTROL_ERROR_NONE)
         outcome = watchctl::SendAndWait(request, timeout);
@@ -49,21 +62,22 @@ int SetBand(const std::string& band, double timeout) {
     if (rc == APP_CONTROL_ERROR_NONE)
         rc = outcome.sendError;
     if (rc == APP_CONTROL_ERROR_APP_NOT_FOUND)
-        return watchctl::Fail("phone: %s is not installed (watchctl install)", kService);
+        return watchctl::Fail("phone: %s is not installed (watchctl install)", kServiceAppId);
     if (rc == APP_CONTROL_ERROR_LAUNCH_FAILED)
         return watchctl::Fail("phone: the device is not booted (watchctl boot)");
     if (rc != APP_CONTROL_ERROR_NONE)
         return watchctl::Fail("phone: the message could not be sent [%d]", rc);
     if (!outcome.done)
-        return watchctl::Fail("phone: no answer from %s within %g s", kService, timeout);
+        return watchctl::Fail("phone: no answer from %s within %g s", kServiceAppId, timeout);
     if (!outcome.replied)
-        return watchctl::Fail("phone: %s ended without answering; see `watchctl log`", kService);
+        return watchctl::Fail("phone: %s ended without answering; see `watchctl log`",
+                              kServiceAppId);
     return outcome.result == APP_CONTROL_RESULT_SUCCEEDED ? 0 : 1;
 }
 
 int Outbox() {
     const std::string path =
-        watch::PackageFolderPath(kPackage, watch::PackageFolder::Data) + kOutboxFile;
+        watch::PackageFolderPath(dalvexa::kFaceAppId, watch::PackageFolder::Data) + kOutboxFile;
     std::ifstream in(path);
     if (!in) {
         // Nothing sent yet is not a fault.
@@ -71,11 +85,12 @@ int Outbox() {
             return 0;
         return watchctl::Fail("phone outbox: cannot read %s", path.c_str());
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty())
-            printf("%s\n", line.c_str());
-    }
+    size_t skipped = 0;
+    for (const dalvexa::OutboxEntry& entry : dalvexa::ReadOutbox(in, &skipped))
+        printf("%s\n", entry.json.c_str());
+    if (skipped)
+        fprintf(stderr, "phone outbox: %zu damaged line(s) of %s left out\n", skipped,
+                path.c_str());
     return 0;
 }
 
@@ -111,7 +126,7 @@ int Run(int argc, char** argv) {
         }
     }
     if (!haveBand)
-        return watchctl::UsageError(kCommand, "which band (0..4)?");
+        return watchctl::UsageError(kCommand, "which band (0..%d)?", DALVEXA_BAND_COUNT - 1);
     return SetBand(band, timeout);
 }
 
