@@ -2,6 +2,9 @@
 #define EFL_ACCESS_OBJECT_PROTECTED
 #include "EditorAccessibility.h"
 #include "StringUtil.h"
+#include "dalvexa_palette.h"
+
+#include <cctype>
 
 #include <libintl.h>
 
@@ -11,31 +14,41 @@ namespace EditorAccessibility {
 namespace {
 
 const char* const TEXT_DOMAIN = "clock-dalvexa";
-const char* const COLOR_IDS[] = {"WDS_CLOCK_TTS_BLUE", "WDS_CLOCK_TTS_WHITE",
-                                 "WDS_CLOCK_TTS_ORANGE", "WDS_CLOCK_TTS_PURPLE",
-                                 "WDS_CLOCK_TTS_MINT"};
-const char* const APPLY_IDS[] = {"WDS_CLOCK_TTS_APPLY_BLUE", "WDS_CLOCK_TTS_APPLY_WHITE",
-                                 "WDS_CLOCK_TTS_APPLY_ORANGE", "WDS_CLOCK_TTS_APPLY_PURPLE",
-                                 "WDS_CLOCK_TTS_APPLY_MINT"};
-const int BAND_COUNT = sizeof(COLOR_IDS) / sizeof(COLOR_IDS[0]);
+
+// A band's spoken texts come from catalogue ids made of its palette name
+// ("WDS_CLOCK_TTS_ORANGE", "WDS_CLOCK_TTS_APPLY_ORANGE"); a band the catalogue does not
+// know yet is spoken by its palette name.
+std::string Translated(const std::string& prefix, const char* name) {
+    std::string id = prefix;
+    for (const char* c = name; *c != '\0'; ++c)
+        id += static_cast<char>(toupper(static_cast<unsigned char>(*c)));
+    const char* text = dgettext(TEXT_DOMAIN, id.c_str());
+    return id == text ? std::string() : std::string(text);
+}
 
 } // namespace
 
 std::string ColorPageName(int band, int count) {
-    if (band < 0 || band >= BAND_COUNT)
+    const dalvexa_band_colors* colors = dalvexa_band_get(band);
+    if (colors == NULL)
         return std::string();
+    std::string color = Translated("WDS_CLOCK_TTS_", colors->name);
+    if (color.empty())
+        color = colors->name;
     // Filled in here rather than by printf, so a faulty translation cannot do harm.
     std::string name = dgettext(TEXT_DOMAIN, "WDS_CLOCK_TTS_PS_PD_OF_PD");
     using NSClockCommon::StringUtil;
-    name = StringUtil::ReplaceFirst(name, "%1$s", dgettext(TEXT_DOMAIN, COLOR_IDS[band]));
+    name = StringUtil::ReplaceFirst(name, "%1$s", color);
     name = StringUtil::ReplaceFirst(name, "%2$d", std::to_string(band + 1));
     return StringUtil::ReplaceFirst(name, "%3$d", std::to_string(count));
 }
 
 std::string ApplyButtonName(int band) {
-    if (band < 0 || band >= BAND_COUNT)
+    const dalvexa_band_colors* colors = dalvexa_band_get(band);
+    if (colors == NULL)
         return std::string();
-    return dgettext(TEXT_DOMAIN, APPLY_IDS[band]);
+    std::string name = Translated("WDS_CLOCK_TTS_APPLY_", colors->name);
+    return name.empty() ? std::string("Apply ") + colors->name : name;
 }
 
 void SetName(Evas_Object* obj, const std::string& name, bool announce) {
