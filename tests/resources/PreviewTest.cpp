@@ -63,18 +63,6 @@ int CountNear(const Picture& pic, uint32_t rgb, int tolerance) {
 
 } // namespace
 
-TEST(PreviewImages, HeaderNamesTheStagedImageOfEachBand) {
-    for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
-        const dalvexa_band_colors* c = dalvexa_band_get(band);
-        ASSERT_NE(c, nullptr) << band;
-        EXPECT_STREQ(c->name, kBandNames[band]);
-        EXPECT_EQ(restest::StagePath(std::string("shared/res/") + c->preview), PreviewPath(band));
-        EXPECT_TRUE(std::filesystem::is_regular_file(PreviewPath(band))) << PreviewPath(band);
-    }
-    EXPECT_EQ(dalvexa_band_get(-1), nullptr);
-    EXPECT_EQ(dalvexa_band_get(DALVEXA_BAND_COUNT), nullptr);
-}
-
 TEST(PreviewImages, AreRoundFacesOf360PixelsInTheirBandsColours) {
     restest::ElmSession elm(false);
     std::set<uint32_t> dominants;

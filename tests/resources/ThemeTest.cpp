@@ -112,27 +112,6 @@ TEST(WatchTheme, FileThatIsNotTheThemeIsRefused) {
     EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
 }
 
-TEST(WatchTheme, StyleSetSucceedsOnTheRealWidgetsOnlyWithTheTheme) {
-    ElmSession elm(false);
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* before = elm_button_add(win);
-    EXPECT_FALSE(elm_object_style_set(before, "bottom"));
-
-    ASSERT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
-    Evas_Object* button = elm_button_add(win);
-    EXPECT_TRUE(elm_object_style_set(button, "bottom"));
-    Evas_Object* index = elm_index_add(win);
-    elm_index_horizontal_set(index, EINA_TRUE);
-    EXPECT_TRUE(elm_object_style_set(index, "thumbnail"));
-    Evas_Object* vindex = elm_index_add(win);
-    EXPECT_TRUE(elm_object_style_set(vindex, "thumbnail"));
-    Evas_Object* popup = elm_popup_add(win);
-    EXPECT_TRUE(elm_object_style_set(popup, "toast/circle"));
-    Evas_Object* layout = elm_layout_add(win);
-    EXPECT_TRUE(elm_layout_theme_set(layout, "layout", "application", "default"));
-    evas_object_del(win);
-}
-
 TEST(WatchTheme, BottomButtonClicksAndTakesTheUxtColourClasses) {
     ElmSession elm;
     ASSERT_EQ(elm.themeResult, WATCH_THEME_ERROR_NONE);
@@ -179,49 +158,6 @@ TEST(WatchTheme, BottomButtonClicksAndTakesTheUxtColourClasses) {
     evas_object_del(win);
 }
 
-TEST(WatchTheme, ThumbnailIndexShowsItsDotsWhenAutohideIsOff) {
-    ElmSession elm;
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* index = elm_index_add(win);
-    elm_index_horizontal_set(index, EINA_TRUE);
-    ASSERT_TRUE(elm_object_style_set(index, "thumbnail"));
-    elm_index_autohide_disabled_set(index, EINA_TRUE);
-    evas_object_move(index, 100, 170);
-    evas_object_resize(index, 160, 20);
-    evas_object_show(index);
-    Elm_Object_Item* items[3];
-    for (Elm_Object_Item*& it : items)
-        it = elm_index_item_append(index, nullptr, nullptr, nullptr);
-    elm_index_item_selected_set(items[1], EINA_TRUE);
-    elm_index_level_go(index, 0);
-    Evas_Object* edje = elm_layout_edje_get(index);
-    ASSERT_TRUE(restest::WaitForPartState(edje, "clip", "active"));
-    // The selected dot grows and brightens; wait for the end of that.
-    restest::Grab(win);
-    Evas_Object* box =
-        const_cast<Evas_Object*>(edje_object_part_swallow_get(edje, "elm.swallow.index.0"));
-    ASSERT_NE(box, nullptr);
-    Eina_List* dots = evas_object_box_children_get(box);
-    ASSERT_EQ(eina_list_count(dots), 3u);
-    Evas_Object* selected = static_cast<Evas_Object*>(eina_list_nth(dots, 1));
-    eina_list_free(dots);
-    ASSERT_TRUE(restest::WaitForPartState(selected, "dot", "active"));
-
-    Picture pic = restest::Screenshot(win, "index-theme");
-    // Three dots in a row on the middle line of the index; the selected one is bright.
-    int bright = 0, dim = 0;
-    for (int x = 100; x < 260; ++x) {
-        uint32_t c = pic.At(x, 180);
-        if (restest::Red(c) > 230)
-            ++bright;
-        else if (restest::Red(c) > 60)
-            ++dim;
-    }
-    EXPECT_GE(bright, 10) << "no selected dot";
-    EXPECT_GE(dim, 12) << "no other dots";
-    evas_object_del(win);
-}
-
 TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
     ElmSession elm;
     Evas_Object* win = restest::MakeScreen();
@@ -257,24 +193,6 @@ TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
     elm_naviframe_item_pop(nf);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
     EXPECT_EQ(elm_naviframe_top_item_get(nf), it);
-    evas_object_del(win);
-}
-
-TEST(WatchTheme, ApplicationLayoutFillsWithItsContent) {
-    ElmSession elm;
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* layout = elm_layout_add(win);
-    ASSERT_TRUE(elm_layout_theme_set(layout, "layout", "application", "default"));
-    evas_object_size_hint_weight_set(layout, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
-    elm_win_resize_object_add(win, layout);
-    evas_object_show(layout);
-    Evas_Object* content = evas_object_rectangle_add(evas_object_evas_get(win));
-    ASSERT_TRUE(elm_layout_content_set(layout, "elm.swallow.content", content));
-    restest::Grab(win);
-    Evas_Coord x, y, w, h;
-    evas_object_geometry_get(content, &x, &y, &w, &h);
-    EXPECT_EQ(w, 360);
-    EXPECT_EQ(h, 360);
     evas_object_del(win);
 }
 

@@ -227,26 +227,3 @@ TEST(PreferenceNotify, ACallbackMayReplaceItselfDuringDelivery) {
     ASSERT_TRUE(watchtest::RunLoopUntil([] { return gSecond == 1; }));
     EXPECT_EQ(gFirst, 1);
 }
-
-TEST(PreferenceStore, ADamagedDatabaseGivesAnIoErrorUntilReset) {
-    TestDevice device;
-    auto r = Watchctl({"pref", kPackage, "set", kBandKey, "2", "--type", "int"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    storestest::Corrupt(watch::preference::DatabasePath(kPackage));
-
-    AsEditor editor;
-    watchtest::LogCapture log;
-    int v = 0;
-    EXPECT_EQ(preference_get_int(kBandKey, &v), PREFERENCE_ERROR_IO_ERROR);
-    ASSERT_EQ(log.Messages("PREFERENCE").size(), 1u) << log.Dump();
-    EXPECT_NE(log.Messages("PREFERENCE")[0].find("watchctl pref com.korvane.clock-dalvexa reset"),
-              std::string::npos);
-    bool exists = false;
-    EXPECT_EQ(preference_is_existing(kBandKey, &exists), PREFERENCE_ERROR_IO_ERROR);
-    EXPECT_EQ(preference_set_changed_cb(kBandKey, Record, nullptr), PREFERENCE_ERROR_IO_ERROR);
-
-    r = Watchctl({"pref", kPackage, "reset"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(preference_get_int(kBandKey, &v), PREFERENCE_ERROR_NO_KEY);
-    EXPECT_EQ(preference_set_int(kBandKey, 4), PREFERENCE_ERROR_NONE);
-}
