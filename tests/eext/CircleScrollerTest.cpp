@@ -169,27 +169,6 @@ TEST_F(CircleScrollerTest, TheThumbFollowsTheScrollPosition) {
     EXPECT_EQ(Red(PixelAt(90)), 0);
 }
 
-TEST_F(CircleScrollerTest, TheThumbLengthIsTheVisibleShareOfTheContent) {
-    AddPages(2);
-    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
-    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
-    Arc thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.to - thumb.from, 30, 0.5);
-
-    AddPages(2);
-    thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.to - thumb.from, 15, 0.5);
-    EXPECT_NEAR(thumb.to, 30, 0.5);
-
-    // A content the screen shows whole: the thumb fills the track.
-    elm_box_clear(mBox);
-    mPages = 0;
-    AddPages(1);
-    thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.from, -30, 0.5);
-    EXPECT_NEAR(thumb.to, 30, 0.5);
-}
-
 TEST_F(CircleScrollerTest, ThePolicyShowsAndHidesEachBar) {
     watchtest::LogCapture log;
     AddPages(3);

@@ -155,52 +155,6 @@ bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, do
         timeout);
 }
 
-namespace {
-
-Evas_Object* FindIn(Evas_Object* obj, const char* group) {
-    const char* type = evas_object_type_get(obj);
-    if (type && strcmp(type, "edje") == 0) {
-        const char* g = nullptr;
-        edje_object_file_get(obj, nullptr, &g);
-        if (g && strcmp(g, group) == 0)
-            return obj;
-    }
-    // Only smart objects have members; the basic objects would log an error.
-    static const char* const kBasic[] = {"rectangle", "image", "text",    "textblock",
-                                         "textgrid",  "line",  "polygon", "vectors"};
-    for (const char* basic : kBasic) {
-        if (type && strcmp(type, basic) == 0)
-            return nullptr;
-    }
-    Eina_List* members = evas_object_smart_members_get(obj);
-    Evas_Object* found = nullptr;
-    void* member;
-    EINA_LIST_FREE(members, member) {
-        if (!found)
-            found = FindIn(static_cast<Evas_Object*>(member), group);
-    }
-    return found;
-}
-
-} // namespace
-
-Evas_Object* FindEdje(Evas_Object* win, const char* group) {
-    Evas* e = evas_object_evas_get(win);
-    for (Evas_Object* o = evas_object_bottom_get(e); o; o = evas_object_above_get(o)) {
-        if (Evas_Object* found = FindIn(o, group))
-            return found;
-    }
-    return nullptr;
-}
-
-bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout) {
-    const std::string group = std::string("elm/notify/center/popup/") + style;
-    Evas_Object* notify = nullptr;
-    if (!watchtest::RunLoopUntil([&] { return (notify = FindEdje(win, group.c_str())); }, timeout))
-        return false;
-    return WaitForPartState(notify, "clip", "visible", timeout);
-}
-
 void Click(Evas_Object* win, int x, int y) {
     Evas* e = evas_object_evas_get(win);
     static unsigned int timestamp = 1000;

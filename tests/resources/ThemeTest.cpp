@@ -112,52 +112,6 @@ TEST(WatchTheme, FileThatIsNotTheThemeIsRefused) {
     EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
 }
 
-TEST(WatchTheme, BottomButtonClicksAndTakesTheUxtColourClasses) {
-    ElmSession elm;
-    ASSERT_EQ(elm.themeResult, WATCH_THEME_ERROR_NONE);
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* button = elm_button_add(win);
-    ASSERT_TRUE(elm_object_style_set(button, "bottom"));
-    elm_object_text_set(button, "OK");
-    evas_object_move(button, 0, 282);
-    evas_object_resize(button, 360, 78);
-    evas_object_show(button);
-
-    int clicked = 0, pressed = 0, unpressed = 0;
-    evas_object_smart_callback_add(button, "clicked", Count, &clicked);
-    evas_object_smart_callback_add(button, "pressed", Count, &pressed);
-    evas_object_smart_callback_add(button, "unpressed", Count, &unpressed);
-
-    // The UX theme library colours the button through these two classes.
-    Evas_Object* edje = elm_layout_edje_get(button);
-    edje_object_color_class_set(edje, "uxt.first", 200, 30, 40, 255, 0, 0, 0, 0, 0, 0, 0, 0);
-    edje_object_color_class_set(edje, "uxt.second", 250, 240, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0);
-    Picture pic = restest::Grab(win);
-    ASSERT_FALSE(pic.Empty());
-    // Near the bottom edge, below the text: the background colour.
-    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), 0xC81E28), 2);
-    // The shape follows the round screen: the bottom corners stay black.
-    EXPECT_LE(restest::ColourDistance(pic.At(20, 355), 0x000000), 2);
-    // The text is drawn in the second colour.
-    int textPixels = 0;
-    for (int y = 282; y < 340; ++y)
-        for (int x = 120; x < 240; ++x)
-            textPixels += restest::ColourDistance(pic.At(x, y), 0xFAF000) <= 8;
-    EXPECT_GT(textPixels, 40);
-
-    restest::Click(win, 180, 300);
-    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicked == 1; }, 2.0));
-    EXPECT_EQ(pressed, 1);
-    EXPECT_EQ(unpressed, 1);
-
-    // Disabled: no click gets through.
-    elm_object_disabled_set(button, EINA_TRUE);
-    restest::Click(win, 180, 300);
-    watchtest::RunLoopFor(0.1);
-    EXPECT_EQ(clicked, 1);
-    evas_object_del(win);
-}
-
 TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
     ElmSession elm;
     Evas_Object* win = restest::MakeScreen();
@@ -193,48 +147,6 @@ TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
     elm_naviframe_item_pop(nf);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
     EXPECT_EQ(elm_naviframe_top_item_get(nf), it);
-    evas_object_del(win);
-}
-
-namespace {
-
-// Bright pixels inside the toast's disc: its text.
-int TextPixels(const Picture& pic) {
-    int n = 0;
-    for (int y = 60; y < 300; ++y)
-        for (int x = 60; x < 300; ++x)
-            n += restest::Red(pic.At(x, y)) > 200 && restest::Blue(pic.At(x, y)) > 200;
-    return n;
-}
-
-} // namespace
-
-TEST(WatchTheme, ToastShowsItsTextInADarkDiscAndTimesOut) {
-    ElmSession elm;
-    Evas_Object* win = restest::MakeScreen();
-    // Something light behind, as the preview pages are.
-    Evas_Object* back = evas_object_rectangle_add(evas_object_evas_get(win));
-    evas_object_color_set(back, 120, 200, 120, 255);
-    evas_object_resize(back, 360, 360);
-    evas_object_show(back);
-
-    Evas_Object* popup = elm_popup_add(win);
-    ASSERT_TRUE(elm_object_style_set(popup, "toast/circle"));
-    elm_object_part_text_set(popup, "elm.text", "New setting applied via Korvane Vosk app.");
-    int timeouts = 0;
-    evas_object_smart_callback_add(popup, "timeout", Count, &timeouts);
-    elm_popup_timeout_set(popup, 1.0);
-    evas_object_show(popup);
-    ASSERT_TRUE(restest::WaitForPopupShown(win, "toast/circle"));
-    Picture pic = restest::Screenshot(win, "toast-theme");
-    ASSERT_FALSE(pic.Empty());
-    // The disc darkens what is behind it; the corners outside it do not change.
-    EXPECT_LT(restest::Green(pic.At(180, 70)), 60);
-    EXPECT_LE(restest::ColourDistance(pic.At(3, 3), 0x78C878), 2);
-    EXPECT_GT(TextPixels(pic), 300) << "the toast's text does not show";
-
-    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return timeouts == 1; }, 3.0));
-    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return !evas_object_visible_get(popup); }, 3.0));
     evas_object_del(win);
 }
 

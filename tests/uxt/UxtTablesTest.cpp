@@ -74,37 +74,6 @@ TEST_F(UxtTablesTest, ColoursAndFontsOfTheCurrentTablesCanBeRead) {
     EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
 }
 
-TEST_F(UxtTablesTest, TheWatchFaceShipsReadableTables) {
-    const std::string dir = std::string(WATCH_PACKAGE_STAGE) + "/shared/res/tables/";
-    watchtest::LogCapture log;
-    uxt_theme_color_table_h colors =
-        uxt_theme_add_color_table((dir + "changeableColorInfo.xml").c_str());
-    uxt_theme_font_table_h fonts =
-        uxt_theme_add_font_table((dir + "changeableColorInfo_font.xml").c_str());
-    ASSERT_NE(colors, nullptr) << log.Dump();
-    ASSERT_NE(fonts, nullptr) << log.Dump();
-    ASSERT_EQ(uxt_theme_set_color_table(colors), UXT_ERROR_NONE);
-    ASSERT_EQ(uxt_theme_set_font_table(fonts), UXT_ERROR_NONE);
-    int r, g, b, a;
-    // The OK button's two codes: an opaque background and a text that stands out on it.
-    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
-    EXPECT_EQ(a, 255);
-    const int background = r + g + b;
-    ASSERT_EQ(uxt_theme_get_color("AO039", &r, &g, &b, &a), UXT_ERROR_NONE);
-    EXPECT_EQ(a, 255);
-    EXPECT_GT(std::abs(r + g + b - background), 255);
-    char* family = nullptr;
-    char* style = nullptr;
-    int size = 0;
-    ASSERT_EQ(uxt_theme_get_font("T0211", &family, &style, &size), UXT_ERROR_NONE);
-    EXPECT_GT(size, 0);
-    free(family);
-    free(style);
-    EXPECT_EQ(log.Messages("WATCH-UXT").size(), 0u) << log.Dump();
-    uxt_theme_delete_color_table(colors);
-    uxt_theme_delete_font_table(fonts);
-}
-
 TEST_F(UxtTablesTest, BadColourTablesGiveNullAndOneLogLine) {
     const struct {
         const char* what;
