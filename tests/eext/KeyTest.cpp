@@ -109,19 +109,6 @@ TEST_F(KeyTest, AllCallbacksOfTheObjectRunUnlessItIsDeletedOnTheWay) {
     EXPECT_EQ(mJournal, (Journal{"a"}));
 }
 
-TEST_F(KeyTest, EachWindowHasItsOwnMostRecentRegistration) {
-    Evas_Object* other = AddWindow();
-    Evas_Object* mine = AddBox(mWin);
-    Evas_Object* theirs = AddBox(other);
-    Probe probeMine = MakeProbe("mine");
-    Probe probeTheirs = MakeProbe("theirs");
-    eext_object_event_callback_add(mine, EEXT_CALLBACK_BACK, RecordKey, &probeMine);
-    eext_object_event_callback_add(theirs, EEXT_CALLBACK_BACK, RecordKey, &probeTheirs);
-    Key(mWin, "Escape");
-    Key(other, "Escape");
-    EXPECT_EQ(mJournal, (Journal{"mine", "theirs"}));
-}
-
 TEST_F(KeyTest, TheFocusedWidgetDoesNotAlsoGetTheKeys) {
     // An entry with the focus would otherwise take Escape and the arrows for itself.
     Evas_Object* entry = elm_entry_add(mWin);

@@ -195,35 +195,3 @@ TEST(PreferenceNotify, OtherPackagesDoNotHearTheChange) {
     EXPECT_EQ(preference_get_int(kBandKey, &v), PREFERENCE_ERROR_NONE);
     EXPECT_EQ(v, 1);
 }
-
-namespace {
-
-int gFirst = 0, gSecond = 0;
-
-void Second(const char*, void*) {
-    ++gSecond;
-}
-
-void FirstReplacesItself(const char* key, void*) {
-    ++gFirst;
-    EXPECT_EQ(preference_unset_changed_cb(key), PREFERENCE_ERROR_NONE);
-    EXPECT_EQ(preference_set_changed_cb(key, Second, nullptr), PREFERENCE_ERROR_NONE);
-}
-
-} // namespace
-
-TEST(PreferenceNotify, ACallbackMayReplaceItselfDuringDelivery) {
-    TestDevice device;
-    AsEditor editor;
-    EcoreScope ecore;
-    ASSERT_EQ(preference_set_int(kBandKey, 0), PREFERENCE_ERROR_NONE);
-    ASSERT_EQ(preference_set_changed_cb(kBandKey, FirstReplacesItself, nullptr),
-              PREFERENCE_ERROR_NONE);
-    ASSERT_EQ(preference_set_int(kBandKey, 1), PREFERENCE_ERROR_NONE);
-    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gFirst == 1; }));
-    RunLoopFor(0.1);
-    EXPECT_EQ(gSecond, 0);
-    ASSERT_EQ(preference_set_int(kBandKey, 2), PREFERENCE_ERROR_NONE);
-    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gSecond == 1; }));
-    EXPECT_EQ(gFirst, 1);
-}
