@@ -215,31 +215,6 @@ TEST_F(CircleScrollerTest, ThePolicyShowsAndHidesEachBar) {
     EXPECT_FALSE(ShapeArc(circle, "eext.hbar.thumb").visible);
 }
 
-TEST_F(CircleScrollerTest, TheCircleObjectStandsForItsScrollerInRotaryEvents) {
-    AddPages(5);
-    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
-    EXPECT_EQ(evas_object_smart_parent_get(circle), mScroller);
-    Journal journal;
-    Probe scrollerProbe{"scroller", &journal};
-    Probe conformantProbe{"conformant", &journal};
-    eext_rotary_object_event_callback_add(mScroller, RecordRotary, &scrollerProbe);
-    eext_rotary_object_event_callback_priority_add(mConformant, EEXT_CALLBACK_PRIORITY_BEFORE,
-                                                   RecordRotary, &conformantProbe);
-    eext_rotary_object_event_activated_set(circle, EINA_TRUE);
-
-    Wheel(mWin, 1);
-    Key(mWin, "Up");
-    EXPECT_EQ(journal, (Journal{"conformant:cw", "scroller:cw", "conformant:ccw", "scroller:ccw"}));
-    EXPECT_EQ(scrollerProbe.lastObj, mScroller);
-
-    // The detents did not scroll it: the owner of the screen decides.
-    Wheel(mWin, 1);
-    watchtest::RunLoopFor(0.3);
-    Evas_Coord y = -1;
-    elm_scroller_region_get(mScroller, nullptr, &y, nullptr, nullptr);
-    EXPECT_EQ(y, 0);
-}
-
 TEST_F(CircleScrollerTest, TheIndicatorLivesAndDiesWithItsScroller) {
     AddPages(2);
     EXPECT_FALSE(elm_scroller_wheel_disabled_get(mScroller));

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -60,19 +59,6 @@ Eina_Rectangle ObjectGeometry(Evas_Object* obj) {
     return r;
 }
 
-// True when the whole rectangle lies on the round 360 x 360 screen.
-bool InsideRoundScreen(const Eina_Rectangle& r) {
-    const double corners[4][2] = {{double(r.x), double(r.y)},
-                                  {double(r.x + r.w), double(r.y)},
-                                  {double(r.x), double(r.y + r.h)},
-                                  {double(r.x + r.w), double(r.y + r.h)}};
-    for (const auto& c : corners) {
-        if (std::hypot(c[0] - 180.0, c[1] - 180.0) > 180.0)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(EditorLayout, EveryPartTheEditorUsesExists) {
@@ -87,73 +73,6 @@ TEST(EditorLayout, EveryPartTheEditorUsesExists) {
         EXPECT_FALSE(edje_object_part_exists(edje, "no.such.part"));
         evas_object_del(ly);
     }
-}
-
-TEST(EditorLayout, TextPartsTakeTextAndSwallowsTakeObjects) {
-    ElmSession elm(false);
-    Screen screen;
-    Evas_Object* main = screen.Layout("MainViewLayout");
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(elm_layout_text_set(main, "part_title", "Colour"));
-    EXPECT_STREQ(elm_layout_text_get(main, "part_title"), "Colour");
-    for (const char* part : {"part_scroller", "controller", "part_button_bottom", "tutorial.page"})
-        EXPECT_TRUE(elm_layout_content_set(main, part, screen.Rect())) << part;
-
-    Evas_Object* content = screen.Layout("TutorialContentLayout");
-    ASSERT_NE(content, nullptr);
-    EXPECT_TRUE(elm_layout_text_set(content, "guide.text", "Tap the screen<br>to change"));
-    // A textblock keeps markup: more than one line fits.
-    Evas_Object* tb = const_cast<Evas_Object*>(
-        edje_object_part_object_get(elm_layout_edje_get(content), "guide.text"));
-    ASSERT_NE(tb, nullptr);
-    EXPECT_STREQ(evas_object_type_get(tb), "textblock");
-}
-
-TEST(EditorLayout, PreviewSlotIs270PixelsCentredOnThePage) {
-    ElmSession elm(false);
-    Screen screen;
-    Evas_Object* page = screen.Layout("Page");
-    ASSERT_NE(page, nullptr);
-    // Packed in the scroller's box, every page is one screen high.
-    Evas_Coord minW = 0, minH = 0;
-    edje_object_size_min_restricted_calc(elm_layout_edje_get(page), &minW, &minH, 0, 0);
-    EXPECT_EQ(minW, 360);
-    EXPECT_EQ(minH, 360);
-    Evas_Object* icon = screen.Rect();
-    ASSERT_TRUE(elm_layout_content_set(page, "elm.icon", icon));
-    restest::Grab(screen.win);
-    Eina_Rectangle g = ObjectGeometry(icon);
-    EXPECT_EQ(g.x, 45);
-    EXPECT_EQ(g.y, 45);
-    EXPECT_EQ(g.w, 270);
-    EXPECT_EQ(g.h, 270);
-}
-
-TEST(EditorLayout, TitleIndexAndButtonStayOnTheRoundScreen) {
-    ElmSession elm(false);
-    Screen screen;
-    Evas_Object* main = screen.Layout("MainViewLayout");
-    ASSERT_NE(main, nullptr);
-    Evas_Object* edje = elm_layout_edje_get(main);
-    edje_object_signal_emit(edje, "button,show", "*");
-    ASSERT_TRUE(WaitForPartState(edje, "part_button_bottom", "visible"));
-
-    Eina_Rectangle title = PartGeometry(edje, "part_title");
-    EXPECT_TRUE(InsideRoundScreen(title))
-        << title.x << "," << title.y << " " << title.w << "x" << title.h;
-    EXPECT_LT(title.y + title.h, 45) << "the title runs into the preview";
-    EXPECT_GE(title.w, 120);
-
-    Eina_Rectangle index = PartGeometry(edje, "controller");
-    EXPECT_TRUE(InsideRoundScreen(index));
-    EXPECT_LT(index.x + index.w, 45) << "the index runs into the preview";
-
-    // The button spans the bottom cap: the whole width, flush with the bottom edge.
-    Eina_Rectangle button = PartGeometry(edje, "part_button_bottom");
-    EXPECT_EQ(button.x, 0);
-    EXPECT_EQ(button.w, 360);
-    EXPECT_EQ(button.y + button.h, 360);
-    EXPECT_GE(button.h, 60);
 }
 
 // Each signal the editor sends has a program that shows or hides what the part holds.
