@@ -112,25 +112,7 @@ bool AppfwTest::WaitFor(const std::shared_ptr<Reply>& reply, double timeout) {
 }
 
 std::vector<LogEntry> AppfwTest::Log(const std::string& tag, int pid) const {
-    std::vector<LogEntry> entries;
-    std::istringstream in(watchtest::ReadFile(mDevice->Root() + "/log/watch.log"));
-    std::string line;
-    while (std::getline(in, line)) {
-        // date time pid tid priority tag: message
-        std::istringstream head(line);
-        std::string date, time, tagColon;
-        long tid = 0;
-        LogEntry e;
-        if (!(head >> date >> time >> e.pid >> tid >> e.priority >> tagColon) ||
-            tagColon.back() != ':')
-            continue;
-        e.tag = tagColon.substr(0, tagColon.size() - 1);
-        const size_t at = line.find(tagColon + " ");
-        e.message = at == std::string::npos ? std::string() : line.substr(at + tagColon.size() + 1);
-        if ((tag.empty() || e.tag == tag) && (pid == 0 || e.pid == pid))
-            entries.push_back(e);
-    }
-    return entries;
+    return watchtest::ReadDeviceLog(mDevice->Root() + "/log/watch.log", tag, pid);
 }
 
 std::vector<std::string> AppfwTest::AppLines(int pid) const {

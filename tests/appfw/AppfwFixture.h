@@ -20,13 +20,7 @@ constexpr const char* kUi2 = "test.appfw.ui2";
 constexpr const char* kService = "test.appfw.service";
 constexpr const char* kOddService = "test.appfw.9_odd service";
 
-// One line of the device log.
-struct LogEntry {
-    int pid = 0;
-    char priority = '?';
-    std::string tag;
-    std::string message;
-};
+using watchtest::LogEntry;
 
 // What came back to a reply callback.
 struct Reply {

@@ -80,18 +80,6 @@ TEST_F(AppfwTest, CalleeThatExitsWithoutReplyingGivesAFailure) {
     EXPECT_EQ(CountLog("WATCH-APPFW", "ended without replying", getpid()), 2);
 }
 
-TEST_F(AppfwTest, CalleeKilledBeforeReplyingGivesAFailure) {
-    Prepare();
-    auto pending = Send(kService, {{"no_reply", "1"}});
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "app_control"));
-    const int pid = CreatedPids().at(0);
-    EXPECT_FALSE(pending->called);
-    kill(pid, SIGKILL);
-    ASSERT_TRUE(WaitFor(pending));
-    EXPECT_EQ(pending->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_FALSE(pending->hasReply);
-}
-
 TEST_F(AppfwTest, RequestDroppedWithoutACloneFailsAtOnce) {
     Prepare();
     auto reply = Launch(kUi, {{"drop", "1"}});
@@ -141,15 +129,6 @@ TEST_F(AppfwTest, UnknownApplicationIsRefusedAtSend) {
     watchtest::RunLoopFor(0.1);
     EXPECT_FALSE(reply->called);
     EXPECT_EQ(CountLog("WATCH-APPFW", "is installed", getpid()), 2);
-}
-
-TEST_F(AppfwTest, WithoutABusSendingFailsWithALoggedError) {
-    Prepare(false);
-    int sent = 0;
-    auto reply = Send(kService, {}, &sent);
-    EXPECT_EQ(sent, APP_CONTROL_ERROR_LAUNCH_FAILED);
-    EXPECT_FALSE(reply->called);
-    EXPECT_EQ(CountLog("WATCH-APPFW", "no device bus", getpid()), 1);
 }
 
 TEST_F(AppfwTest, TheSenderMayStopWaitingWithoutACrash) {

@@ -32,16 +32,6 @@ TEST_F(AppfwTest, SigtermAndSigintRunTerminateAndExitCleanly) {
     }
 }
 
-TEST_F(AppfwTest, SigtermToAnActivatedApplicationRunsTerminate) {
-    Prepare();
-    auto reply = Launch(kUi, {});
-    const int pid = std::stoi(reply->extras.at("pid"));
-    kill(pid, SIGTERM);
-    ASSERT_TRUE(WaitForExit(pid));
-    EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control resume pause terminate");
-    EXPECT_EQ(CountLog("WATCH-APPFW", "SIGTERM: the application ends", pid), 1);
-}
-
 TEST_F(AppfwTest, CreateAnsweringFalseEndsTheApplication) {
     Prepare();
     BackgroundProcess app({ProgramPath("appfw-test-ui")}, {"APPFW_TEST_CREATE=false"});

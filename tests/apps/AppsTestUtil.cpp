@@ -16,29 +16,7 @@
 namespace appstest {
 
 std::vector<LogEntry> DeviceLog(const std::string& tag) {
-    std::vector<LogEntry> entries;
-    std::ifstream in(watch::LogDir() + "/watch.log");
-    std::string line;
-    while (std::getline(in, line)) {
-        // date time pid tid priority tag: message
-        std::istringstream words(line);
-        std::string date, time, tid, prio;
-        LogEntry entry;
-        if (!(words >> date >> time >> entry.pid >> tid >> prio) || prio.size() != 1)
-            continue;
-        entry.priority = prio[0];
-        std::string rest;
-        std::getline(words, rest);
-        const size_t start = rest.find_first_not_of(' ');
-        const size_t colon = rest.find(": ");
-        if (start == std::string::npos || colon == std::string::npos)
-            continue;
-        entry.tag = rest.substr(start, colon - start);
-        entry.message = rest.substr(colon + 2);
-        if (tag.empty() || entry.tag == tag)
-            entries.push_back(entry);
-    }
-    return entries;
+    return watchtest::ReadDeviceLog(watch::LogDir() + "/watch.log", tag);
 }
 
 int CountLog(const std::string& tag, const std::string& part) {

@@ -2,6 +2,8 @@
 // requests from the test process, the running applications, and PNG pictures.
 #pragma once
 
+#include "TestDevice.h"
+
 #include <app_control.h>
 
 #include <cstdint>
@@ -19,13 +21,7 @@ constexpr const char* kService = "com.korvane.clock-dalvexa.service";
 constexpr const char* kEditor = "com.korvane.clock-dalvexa.editor";
 constexpr const char* kBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
 
-// One line of <root>/log/watch.log.
-struct LogEntry {
-    int pid = 0;
-    char priority = '?';
-    std::string tag;
-    std::string message;
-};
+using watchtest::LogEntry; // lines of <root>/log/watch.log
 std::vector<LogEntry> DeviceLog(const std::string& tag = std::string());
 int CountLog(const std::string& tag, const std::string& part);
 // Runs the loop until the device log holds `count` lines of tag containing part.

@@ -147,22 +147,6 @@ TEST_F(IdleClockTest, ARequestMadeWhileTheDeviceWasDownIsServedAtBoot) {
     EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kFace); }));
 }
 
-TEST_F(IdleClockTest, AKilledComponentIsReplacedAtTheNextBoot) {
-    mDevice->Boot();
-    const pid_t pid = ComponentPid();
-    ASSERT_GT(pid, 0);
-    ASSERT_EQ(kill(pid, SIGKILL), 0);
-    ASSERT_TRUE(watchtest::RunLoopUntil([&] { return !Alive(pid); }));
-    auto r = Watchctl({"boot"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const pid_t next = ComponentPid();
-    EXPECT_NE(next, pid);
-    EXPECT_TRUE(Alive(next));
-    ASSERT_EQ(vconf_set_str(kClock, appstest::kFace), VCONF_OK);
-    ASSERT_EQ(vconf_set_int(kShow, 1), VCONF_OK);
-    EXPECT_TRUE(WaitForShowCleared());
-}
-
 TEST_F(IdleClockTest, ARequestWithdrawnDuringTheTransitionLeavesTheClockAlone) {
     mDevice->Boot();
     ASSERT_EQ(vconf_set_str(kClock, appstest::kFace), VCONF_OK);

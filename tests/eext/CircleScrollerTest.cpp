@@ -169,27 +169,6 @@ TEST_F(CircleScrollerTest, TheThumbFollowsTheScrollPosition) {
     EXPECT_EQ(Red(PixelAt(90)), 0);
 }
 
-TEST_F(CircleScrollerTest, TheThumbLengthIsTheVisibleShareOfTheContent) {
-    AddPages(2);
-    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
-    eext_circle_object_scroller_policy_set(circle, ELM_SCROLLER_POLICY_OFF, ELM_SCROLLER_POLICY_ON);
-    Arc thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.to - thumb.from, 30, 0.5);
-
-    AddPages(2);
-    thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.to - thumb.from, 15, 0.5);
-    EXPECT_NEAR(thumb.to, 30, 0.5);
-
-    // A content the screen shows whole: the thumb fills the track.
-    elm_box_clear(mBox);
-    mPages = 0;
-    AddPages(1);
-    thumb = ShapeArc(circle, "eext.vbar.thumb");
-    EXPECT_NEAR(thumb.from, -30, 0.5);
-    EXPECT_NEAR(thumb.to, 30, 0.5);
-}
-
 TEST_F(CircleScrollerTest, ThePolicyShowsAndHidesEachBar) {
     watchtest::LogCapture log;
     AddPages(3);
@@ -234,31 +213,6 @@ TEST_F(CircleScrollerTest, ThePolicyShowsAndHidesEachBar) {
     EXPECT_TRUE(RunLoopUntil([&] { return !ShapeArc(circle, "eext.vbar.thumb").visible; }, 3.0));
     EXPECT_GT(watchtest::Now() - shown, 0.5);
     EXPECT_FALSE(ShapeArc(circle, "eext.hbar.thumb").visible);
-}
-
-TEST_F(CircleScrollerTest, TheCircleObjectStandsForItsScrollerInRotaryEvents) {
-    AddPages(5);
-    Evas_Object* circle = eext_circle_object_scroller_add(mScroller, mSurface);
-    EXPECT_EQ(evas_object_smart_parent_get(circle), mScroller);
-    Journal journal;
-    Probe scrollerProbe{"scroller", &journal};
-    Probe conformantProbe{"conformant", &journal};
-    eext_rotary_object_event_callback_add(mScroller, RecordRotary, &scrollerProbe);
-    eext_rotary_object_event_callback_priority_add(mConformant, EEXT_CALLBACK_PRIORITY_BEFORE,
-                                                   RecordRotary, &conformantProbe);
-    eext_rotary_object_event_activated_set(circle, EINA_TRUE);
-
-    Wheel(mWin, 1);
-    Key(mWin, "Up");
-    EXPECT_EQ(journal, (Journal{"conformant:cw", "scroller:cw", "conformant:ccw", "scroller:ccw"}));
-    EXPECT_EQ(scrollerProbe.lastObj, mScroller);
-
-    // The detents did not scroll it: the owner of the screen decides.
-    Wheel(mWin, 1);
-    watchtest::RunLoopFor(0.3);
-    Evas_Coord y = -1;
-    elm_scroller_region_get(mScroller, nullptr, &y, nullptr, nullptr);
-    EXPECT_EQ(y, 0);
 }
 
 TEST_F(CircleScrollerTest, TheIndicatorLivesAndDiesWithItsScroller) {

@@ -109,38 +109,6 @@ TEST_F(KeyTest, AllCallbacksOfTheObjectRunUnlessItIsDeletedOnTheWay) {
     EXPECT_EQ(mJournal, (Journal{"a"}));
 }
 
-TEST_F(KeyTest, EachWindowHasItsOwnMostRecentRegistration) {
-    Evas_Object* other = AddWindow();
-    Evas_Object* mine = AddBox(mWin);
-    Evas_Object* theirs = AddBox(other);
-    Probe probeMine = MakeProbe("mine");
-    Probe probeTheirs = MakeProbe("theirs");
-    eext_object_event_callback_add(mine, EEXT_CALLBACK_BACK, RecordKey, &probeMine);
-    eext_object_event_callback_add(theirs, EEXT_CALLBACK_BACK, RecordKey, &probeTheirs);
-    Key(mWin, "Escape");
-    Key(other, "Escape");
-    EXPECT_EQ(mJournal, (Journal{"mine", "theirs"}));
-}
-
-TEST_F(KeyTest, BadArgumentsAreRefusedWithOneLogLineEach) {
-    watchtest::LogCapture log;
-    Probe probe = MakeProbe("p");
-    eext_object_event_callback_add(nullptr, EEXT_CALLBACK_BACK, RecordKey, &probe);
-    eext_object_event_callback_add(mWin, EEXT_CALLBACK_BACK, nullptr, &probe);
-    eext_object_event_callback_add(mWin, EEXT_CALLBACK_LAST, RecordKey, &probe);
-    eext_object_event_callback_add(mWin, Eext_Callback_Type(-1), RecordKey, &probe);
-    EXPECT_EQ(eext_object_event_callback_del(mWin, EEXT_CALLBACK_LAST, RecordKey), nullptr);
-    const auto lines = log.Messages("WATCH-EEXT");
-    ASSERT_EQ(lines.size(), 5u) << log.Dump();
-    EXPECT_EQ(lines[0], "key callback not added: object is NULL");
-    EXPECT_EQ(lines[1], "key callback not added: callback is NULL");
-    EXPECT_EQ(lines[2], "key callback not added: unknown key type");
-    EXPECT_EQ(lines[3], "key callback not added: unknown key type");
-    Key(mWin, "Escape");
-    Key(mWin, "Menu");
-    EXPECT_TRUE(mJournal.empty());
-}
-
 TEST_F(KeyTest, TheFocusedWidgetDoesNotAlsoGetTheKeys) {
     // An entry with the focus would otherwise take Escape and the arrows for itself.
     Evas_Object* entry = elm_entry_add(mWin);

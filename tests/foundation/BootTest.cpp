@@ -40,18 +40,6 @@ TEST(DeviceBus, BootStartsAReachableBusAndShutdownStopsIt) {
     EXPECT_EQ(Watchctl({"shutdown"}).status, 0); // nothing to stop is fine
 }
 
-TEST(DeviceBus, SeveralDevicesSideBySide) {
-    TestDevice first;
-    first.Boot();
-    const std::string a = watch::bus::Address();
-    {
-        TestDevice second;
-        second.Boot();
-        EXPECT_NE(watch::bus::Address(), a);
-    }
-    EXPECT_EQ(watch::bus::Address(), a);
-}
-
 TEST(DeviceBus, NoBusGivesNullAndOneLogLine) {
     TestDevice device(false);
     watchtest::LogCapture log;

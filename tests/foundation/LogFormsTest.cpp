@@ -1,4 +1,4 @@
-// The five logging forms write exactly the bytes the log readers rely on.
+// The logging forms write exactly the bytes the log readers rely on.
 #define LOG_TAG "TEST-TAG"
 #include "ClockLog.h"
 
@@ -7,6 +7,7 @@
 #include <dlog.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 int LogFromNested();
@@ -15,17 +16,8 @@ namespace {
 
 using watchtest::LogCapture;
 
-std::string Frame(const char* function, int line) {
-    return std::string("LogFormsTest.cpp: ") + function + "(" + std::to_string(line) + ") > ";
-}
-
 int gLine = 0;
 int gEvaluations = 0;
-
-bool CountedTrue() {
-    ++gEvaluations;
-    return true;
-}
 
 void PlainLog() {
     gLine = __LINE__ + 1;
@@ -44,7 +36,7 @@ int ReturnValueGuard(const char* parent) {
     return 0;
 }
 
-int BreakGuard(int* after) {
+int BreakGuard() {
     int steps = 0;
     do {
         ++steps;
@@ -52,8 +44,7 @@ int BreakGuard(int* after) {
         BREAK_IF(steps == 1);
         ++steps;
     } while (false);
-    *after = steps;
-    return 0;
+    return steps;
 }
 
 void MessageGuard(int err) {
@@ -62,92 +53,59 @@ void MessageGuard(int err) {
     CLOCK_LOG("not reached");
 }
 
-void GuardEvaluatedOnce() {
-    RETURN_IF(CountedTrue());
-}
-
 struct Outer {
     struct Inner {
-        static void Member() { RETURN_IF(1 + 1 == 2); }
+        static void Member() {
+            gLine = __LINE__ + 1;
+            RETURN_IF(++gEvaluations > 0);
+        }
     };
 };
 
 } // namespace
 
-TEST(LogForms, PlainLogLine) {
-    LogCapture log;
-    PlainLog();
-    ASSERT_EQ(log.Lines().size(), 1u);
-    const watchtest::LogLine line = log.Lines()[0];
-    EXPECT_EQ(line.priority, DLOG_ERROR);
-    EXPECT_EQ(line.tag, "TEST-TAG");
-    EXPECT_EQ(line.message, Frame("PlainLog", gLine) + "\033[1;40;31mColorBand: 3\033[0;m");
-}
+TEST(LogForms, EachFormWritesItsLineWithFileFunctionAndLine) {
+    const std::string guard = "\033[0;40;31m";
+    const struct {
+        const char* function;
+        std::function<void()> run;
+        std::string text; // after "file: function(line) > "; @ stands for the line
+    } cases[] = {
+        {"PlainLog", PlainLog, "\033[1;40;31mColorBand: 3\033[0;m"},
+        {"ReturnGuard", [] { ReturnGuard(nullptr); },
+         guard + "[ReturnGuard(): @] (pThis == NULL) [return]\033[0;m"},
+        {"ReturnValueGuard", [] { EXPECT_EQ(ReturnValueGuard(nullptr), -1); },
+         guard + "[ReturnValueGuard(): @] (parent == NULL) [return]\033[0;m"},
+        {"BreakGuard", [] { EXPECT_EQ(BreakGuard(), 1); },
+         guard + "[BreakGuard(): @] (steps == 1) [break]\033[0;m"},
+        {"MessageGuard", [] { MessageGuard(-12); },
+         guard + "[MessageGuard(): @] app_control_create failed, -12 [return]\033[0;m"},
+        // Undecorated name of a nested member; the condition is evaluated once.
+        {"Member", [] { Outer::Inner::Member(); },
+         guard + "[Member(): @] (++gEvaluations > 0) [return]\033[0;m"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.function);
+        LogCapture log;
+        gEvaluations = 0;
+        c.run();
+        ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
+        const std::string line = std::to_string(gLine);
+        std::string text = c.text;
+        if (text.find('@') != std::string::npos)
+            text.replace(text.find('@'), 1, line);
+        EXPECT_EQ(log.Lines()[0].priority, DLOG_ERROR);
+        EXPECT_EQ(log.Lines()[0].tag, "TEST-TAG");
+        EXPECT_EQ(log.Lines()[0].message,
+                  std::string("LogFormsTest.cpp: ") + c.function + "(" + line + ") > " + text);
+    }
+    EXPECT_EQ(gEvaluations, 1);
 
-TEST(LogForms, ReturnGuardLineAndEarlyReturn) {
+    // A guard that holds writes nothing and goes on.
     LogCapture log;
-    ReturnGuard(nullptr);
-    ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
-    EXPECT_EQ(log.Lines()[0].message, Frame("ReturnGuard", gLine) +
-                                          "\033[0;40;31m[ReturnGuard(): " + std::to_string(gLine) +
-                                          "] (pThis == NULL) [return]\033[0;m");
-
-    log.Clear();
-    ReturnGuard("x");
-    ASSERT_EQ(log.Messages().size(), 1u);
-    EXPECT_NE(log.Messages()[0].find("not reached"), std::string::npos);
-}
-
-TEST(LogForms, ReturnValueGuardWritesTheReturnLineWithoutTheValue) {
-    LogCapture log;
-    EXPECT_EQ(ReturnValueGuard(nullptr), -1);
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message,
-              Frame("ReturnValueGuard", gLine) + "\033[0;40;31m[ReturnValueGuard(): " +
-                  std::to_string(gLine) + "] (parent == NULL) [return]\033[0;m");
-    log.Clear();
     EXPECT_EQ(ReturnValueGuard("p"), 0);
     EXPECT_TRUE(log.Lines().empty());
-}
-
-TEST(LogForms, BreakGuardLeavesTheBlockOnly) {
-    LogCapture log;
-    int after = 0;
-    BreakGuard(&after);
-    EXPECT_EQ(after, 1); // the block was left before the second increment
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message, Frame("BreakGuard", gLine) + "\033[0;40;31m[BreakGuard(): " +
-                                          std::to_string(gLine) + "] (steps == 1) [break]\033[0;m");
-}
-
-TEST(LogForms, GuardWithMessage) {
-    LogCapture log;
-    MessageGuard(-12);
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message, Frame("MessageGuard", gLine) +
-                                          "\033[0;40;31m[MessageGuard(): " + std::to_string(gLine) +
-                                          "] app_control_create failed, -12 [return]\033[0;m");
-}
-
-TEST(LogForms, ConditionIsEvaluatedOnce) {
-    LogCapture log;
-    gEvaluations = 0;
-    GuardEvaluatedOnce();
-    EXPECT_EQ(gEvaluations, 1);
-    EXPECT_EQ(log.Count("(CountedTrue()) [return]"), 1);
-}
-
-TEST(LogForms, FunctionNameIsUndecorated) {
-    LogCapture log;
-    Outer::Inner::Member();
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].message.rfind("LogFormsTest.cpp: Member(", 0), 0u)
-        << log.Lines()[0].message;
-    EXPECT_NE(log.Lines()[0].message.find("[Member(): "), std::string::npos);
-}
-
-TEST(LogForms, FileBaseNameAndTagOfANestedFile) {
-    LogCapture log;
+    // The base name of a file in another folder, and its own tag.
     int line = LogFromNested();
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(log.Lines()[0].tag, "NESTED-TAG");

@@ -44,13 +44,6 @@ TEST(PlatformLog, LineFormat) {
     EXPECT_EQ(m[3], "FMT-TAG: two\\nlines"); // one record per line
 }
 
-TEST(PlatformLog, BadArgumentsAreRefused) {
-    TestDevice device(false);
-    EXPECT_LT(__dlog_print(LOG_ID_MAX, DLOG_ERROR, "T", "x"), 0);
-    EXPECT_LT(__dlog_print(LOG_ID_MAIN, 42, "T", "x"), 0);
-    EXPECT_GT(__dlog_print(LOG_ID_MAIN, DLOG_WARN, nullptr, "no tag"), 0);
-}
-
 TEST(PlatformLog, LinesOfSeveralProcessesNeverInterleave) {
     TestDevice device(false);
     const int kProcesses = 4, kLines = 300;
@@ -109,26 +102,6 @@ TEST(WatchctlLog, FollowShowsLaterLines) {
     __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FOLLOW", "after");
     EXPECT_TRUE(follower.WaitForOutput("FOLLOW: after")) << follower.Out();
     EXPECT_EQ(follower.Out().find("filtered out"), std::string::npos);
-}
-
-TEST(WatchctlLog, BadUsage) {
-    TestDevice device(false);
-    auto r = Watchctl({"log", "--priority", "loud"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("unknown priority 'loud'"), std::string::npos) << r.err;
-    r = Watchctl({"log", "--bogus"});
-    EXPECT_EQ(r.status, 2);
-    r = Watchctl({"log"}); // no log yet
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("watch.log"), std::string::npos);
-    r = Watchctl({"frobnicate"});
-    EXPECT_EQ(r.status, 2);
-    r = Watchctl({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("log"), std::string::npos);
-    r = Watchctl({"log", "--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("--priority"), std::string::npos);
 }
 
 namespace {

@@ -40,63 +40,6 @@ TEST(StringUtil, UpperCaseIsUtf8Aware) {
     EXPECT_EQ(log.Count("(string.length() < 1) [return]"), 1);
 }
 
-TEST(StringUtil, Parsers) {
-    watchtest::LogCapture log;
-    EXPECT_EQ(StringUtil::StringToInt("12abc"), 12);
-    EXPECT_EQ(StringUtil::StringToInt("abc"), 0);
-    EXPECT_EQ(StringUtil::StringToInt("  -7"), -7);
-    EXPECT_EQ(StringUtil::StringToInt(""), 0);
-    EXPECT_FLOAT_EQ(StringUtil::StringToFloat("2.5x"), 2.5f);
-    EXPECT_DOUBLE_EQ(StringUtil::StringToDouble("1e3"), 1000.0);
-    EXPECT_EQ(StringUtil::StringToInt64("9000000000"), 9000000000LL);
-    try {
-        StringUtil::StringToFloat("abc");
-        ADD_FAILURE() << "no exception";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "abc");
-    }
-    EXPECT_THROW(StringUtil::StringToDouble("   "), std::runtime_error);
-    EXPECT_THROW(StringUtil::StringToInt64("x1"), std::runtime_error);
-    EXPECT_EQ(StringUtil::StringToDouble(""), 0.0);
-    // Empty text is the guard's case, logged once per call; unparsable text is not logged.
-    EXPECT_EQ(log.Count("(str.length() <= 0) [return]"), 2);
-    EXPECT_EQ(log.Lines().size(), 2u);
-}
-
-TEST(StringUtil, Formatting) {
-    EXPECT_EQ(StringUtil::IntToTwoDigitString(5), "05");
-    EXPECT_EQ(StringUtil::IntToTwoDigitString(12), "12");
-    EXPECT_EQ(StringUtil::IntToTwoDigitString(-5), "-5");
-    EXPECT_EQ(StringUtil::IntToTwoDigitString(100), "100");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(3.14f), "3");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(3.5f), "4");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(-3.5f), "-4");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(0.0f), "0");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(7.0f), "7");
-    // Beyond int's range the rounded value is written as a double, never overflowed.
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(1.5e10f), "1.5e+10");
-    EXPECT_EQ(StringUtil::FloatToRoundedIntString(-2147483648.0f), "-2147483648");
-    EXPECT_EQ(StringUtil::DoubleToString(0.1 + 0.2), "0.3");
-    EXPECT_EQ(StringUtil::DoubleToString(1234567.0), "1.23457e+06");
-    EXPECT_EQ(StringUtil::Int64ToString(-9000000000LL), "-9000000000");
-}
-
-TEST(StringUtil, ColorMarkup) {
-    EXPECT_EQ(StringUtil::BuildColorMarkup(255, 0, 0, 255, 30, "Hi", ""),
-              "<color=#ff0000ff font_size=30>Hi</color>");
-    EXPECT_EQ(StringUtil::BuildColorMarkup(255, 0, 0, 255, 30, "Hi", "Sans"),
-              "<color=#ff0000ff font_size=30 font=Sans>Hi</color>");
-    EXPECT_EQ(StringUtil::BuildColorMarkup(256, 1, 2, 3, 10, "", ""),
-              "<color=#100010203 font_size=10></color>");
-    EXPECT_EQ(StringUtil::BuildColorMarkup(-1, 0, 0, 0, 10, "t", ""),
-              "<color=#ffffffff000000 font_size=10>t</color>");
-    // The opening tag is cut to 255 characters; the text is kept whole.
-    const std::string longFont(400, 'f');
-    const std::string text(300, 't');
-    const std::string markup = StringUtil::BuildColorMarkup(1, 2, 3, 4, 5, text, longFont);
-    EXPECT_EQ(markup.size(), 255u + text.size() + 8u);
-}
-
 TEST(StringUtil, UpperCaseOfBrokenUtf8StaysInBounds) {
     // A sequence cut at the end of the text, and a stray continuation byte.
     EXPECT_EQ(StringUtil::StringToUpper(std::string("ab\xe3\x81", 4)),

@@ -109,18 +109,6 @@ TEST(Catalogues, NoticeTemplateHasExactlyOnePercentS) {
     }
 }
 
-TEST(Catalogues, InstallLandsThemUnderTheResourceDirectory) {
-    watchtest::TestDevice device;
-    for (const char* lang : kLanguages) {
-        const std::string mo =
-            device.PackagePath(std::string("res/locale/") + lang + "/LC_MESSAGES/clock-dalvexa.mo");
-        EXPECT_TRUE(std::filesystem::is_regular_file(mo)) << mo;
-    }
-    EXPECT_TRUE(std::filesystem::is_regular_file(device.PackagePath("res/edje/ClockEditor.edj")));
-    EXPECT_TRUE(std::filesystem::is_regular_file(
-        device.PackagePath("shared/res/pelmiro_vantelric_mint_preview.png")));
-}
-
 TEST(Catalogues, LanguageSwitchAtRunTimeSwitchesTheTexts) {
     watchtest::TestDevice device;
     const std::string localeDir = device.PackagePath("res") + "/locale";

@@ -157,21 +157,19 @@ bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, do
 
 namespace {
 
+// The edje object of `group` among obj and its smart members.
 Evas_Object* FindIn(Evas_Object* obj, const char* group) {
-    const char* type = evas_object_type_get(obj);
-    if (type && strcmp(type, "edje") == 0) {
-        const char* g = nullptr;
+    const char* g = nullptr;
+    if (strcmp(evas_object_type_get(obj), "edje") == 0) {
         edje_object_file_get(obj, nullptr, &g);
         if (g && strcmp(g, group) == 0)
             return obj;
     }
-    // Only smart objects have members; the basic objects would log an error.
-    static const char* const kBasic[] = {"rectangle", "image", "text",    "textblock",
-                                         "textgrid",  "line",  "polygon", "vectors"};
-    for (const char* basic : kBasic) {
-        if (type && strcmp(type, basic) == 0)
+    // Only smart objects have members; asking a basic object logs an error.
+    for (const char* basic :
+         {"rectangle", "image", "text", "textblock", "line", "polygon", "vectors"})
+        if (strcmp(evas_object_type_get(obj), basic) == 0)
             return nullptr;
-    }
     Eina_List* members = evas_object_smart_members_get(obj);
     Evas_Object* found = nullptr;
     void* member;
@@ -184,21 +182,17 @@ Evas_Object* FindIn(Evas_Object* obj, const char* group) {
 
 } // namespace
 
-Evas_Object* FindEdje(Evas_Object* win, const char* group) {
-    Evas* e = evas_object_evas_get(win);
-    for (Evas_Object* o = evas_object_bottom_get(e); o; o = evas_object_above_get(o)) {
-        if (Evas_Object* found = FindIn(o, group))
-            return found;
-    }
-    return nullptr;
-}
-
 bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout) {
     const std::string group = std::string("elm/notify/center/popup/") + style;
+    Evas* e = evas_object_evas_get(win);
     Evas_Object* notify = nullptr;
-    if (!watchtest::RunLoopUntil([&] { return (notify = FindEdje(win, group.c_str())); }, timeout))
-        return false;
-    return WaitForPartState(notify, "clip", "visible", timeout);
+    auto find = [&] {
+        for (Evas_Object* o = evas_object_bottom_get(e); o && !notify; o = evas_object_above_get(o))
+            notify = FindIn(o, group.c_str());
+        return notify != nullptr;
+    };
+    return watchtest::RunLoopUntil(find, timeout) &&
+           WaitForPartState(notify, "clip", "visible", timeout);
 }
 
 void Click(Evas_Object* win, int x, int y) {

@@ -62,10 +62,6 @@ Picture LoadImage(const std::string& path);
 // Runs the main loop until an edje part reaches a state (the end of its transition).
 bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, double timeout = 3.0);
 
-// The edje object on the window's canvas that shows `group` (widgets' inner objects
-// included); null when there is none.
-Evas_Object* FindEdje(Evas_Object* win, const char* group);
-
 // Runs the main loop until a popup's notify (of its style, centred) has faded in.
 bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout = 3.0);
 

@@ -145,69 +145,6 @@ int BrightPixels(const Picture& pic, int x0, int y0, int w, int h) {
 
 } // namespace
 
-TEST(Screens, MainScreenShowsThePagesTitleFrameIndexAndOkButton) {
-    ElmSession elm;
-    ASSERT_EQ(elm.themeResult, 0);
-    UseLanguage("en_US.UTF-8");
-    EditorScreen screen(2);
-    ASSERT_NE(screen.main, nullptr);
-    ASSERT_TRUE(screen.Settled());
-    Picture pic = restest::Screenshot(screen.win, "main-orange-en");
-    ASSERT_FALSE(pic.Empty());
-
-    // The orange page is the one shown: its dial, left of the centre, scaled to 270 px.
-    uint32_t dial = dalvexa_band_get(2)->dial;
-    EXPECT_LE(restest::ColourDistance(pic.At(135, 195), dial), 6) << std::hex << pic.At(135, 195);
-    // The OK button fills the bottom cap in its default colour, with its text.
-    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), 0x266EEB), 2);
-    EXPECT_GT(BrightPixels(pic, 140, 290, 80, 40), 30) << "no text on the OK button";
-    // The title at the top.
-    EXPECT_GT(BrightPixels(pic, 112, 14, 136, 26), 30) << "no title";
-    // The selection frame, bluish, on the left of the preview.
-    uint32_t ring = pic.At(41, 180);
-    EXPECT_GT(restest::Blue(ring), 150) << std::hex << ring;
-    EXPECT_GT(restest::Blue(ring), restest::Red(ring) + 60) << std::hex << ring;
-    // The index's one dot on the left edge.
-    EXPECT_GT(BrightPixels(pic, 6, 170, 28, 20), 20) << "no index dot";
-
-    // Another page, in Korean.
-    UseLanguage("ko_KR.UTF-8");
-    elm_layout_text_set(screen.main, "part_title", Text("WDS_CLOCK_MBODY_COLOR"));
-    elm_object_text_set(screen.button, Text("WDS_ST_BUTTON_OK_ABB"));
-    elm_scroller_page_show(screen.scroller, 0, 4);
-    pic = restest::Screenshot(screen.win, "main-mint-ko");
-    EXPECT_LE(restest::ColourDistance(pic.At(135, 195), dalvexa_band_get(4)->dial), 6);
-    EXPECT_GT(BrightPixels(pic, 112, 14, 136, 26), 30) << "no Korean title";
-}
-
-TEST(Screens, ToastCarriesTheNoticeWithThePhoneApplicationsName) {
-    ElmSession elm;
-    UseLanguage("en_US.UTF-8");
-    EditorScreen screen(0);
-    ASSERT_TRUE(screen.Settled());
-    for (const char* language : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
-        UseLanguage(language);
-        std::string notice = Text("WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
-        const bool japan = std::string(language) == "ja_JP.UTF-8";
-        std::string name =
-            Text(japan ? "WDS_STU_BODY_VOSK_MANAGER_JPN" : "WDS_STU_BODY_KORVANE_VOSK");
-        size_t at = notice.find("%s");
-        ASSERT_NE(at, std::string::npos);
-        notice.replace(at, 2, name);
-
-        Evas_Object* popup = elm_popup_add(screen.win);
-        ASSERT_TRUE(elm_object_style_set(popup, "toast/circle"));
-        elm_object_part_text_set(popup, "elm.text", notice.c_str());
-        evas_object_show(popup);
-        ASSERT_TRUE(restest::WaitForPopupShown(screen.win, "toast/circle"));
-        Picture pic = restest::Screenshot(screen.win, japan ? "toast-ja" : "toast-en");
-        // The screen behind is dimmed: the preview's blue dial no longer shows.
-        EXPECT_GT(restest::ColourDistance(pic.At(135, 195), dalvexa_band_get(0)->dial), 40);
-        EXPECT_GT(BrightPixels(pic, 50, 100, 260, 160), 300) << language;
-        evas_object_del(popup);
-    }
-}
-
 TEST(Screens, TutorialOverlayReadsInKoreanAndJapanese) {
     ElmSession elm;
     for (const char* language : {"ko_KR.UTF-8", "ja_JP.UTF-8"}) {

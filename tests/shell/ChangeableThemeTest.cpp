@@ -91,13 +91,6 @@ TEST_F(ThemeTables, WithoutTheFacesSharedResources) {
     EXPECT_EQ(theme.GetSharedResourceDirectoryPath(), device.PackagePath("shared/res/"));
 }
 
-TEST_F(ThemeTables, TeardownOfNothingUnloadsNothing) {
-    ChangeableTheme theme;
-    theme.DeinitChangeableTheme();
-    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mColorTable == NULL) [return]",
-                                                  "(mFontTable == NULL) [return]"}));
-}
-
 TEST_F(ThemeTables, AFontTableThatFailsLeavesTheColoursLoaded) {
     TestDevice device;
     std::filesystem::remove(device.Root() + "/" + TABLES + "changeableColorInfo_font.xml");
@@ -124,20 +117,4 @@ TEST_F(ThemeTables, ADamagedColourTableIsRefused) {
     ASSERT_EQ(guards.size(), 3u) << mLog.Dump();
     EXPECT_EQ(guards[1], "(colorTable == NULL) [return]");
     EXPECT_EQ(guards[2], "(mColorTable == NULL) [return]");
-}
-
-TEST_F(ThemeTables, TheDirectoryIsAskedForOnce) {
-    std::string first;
-    {
-        TestDevice device;
-        ChangeableTheme theme;
-        first = theme.GetSharedResourceDirectoryPath();
-        ASSERT_EQ(first, device.PackagePath("shared/res/"));
-    }
-    // The device is gone; the cached answer stays, for every instance.
-    ChangeableTheme other;
-    EXPECT_EQ(other.GetSharedResourceDirectoryPath(), first);
-    EXPECT_EQ(other.GetColorTablePath(), first + "tables/changeableColorInfo.xml");
-    EXPECT_EQ(other.GetFontTablePath(), first + "tables/changeableColorInfo_font.xml");
-    EXPECT_TRUE(Lines().empty()) << mLog.Dump();
 }

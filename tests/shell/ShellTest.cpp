@@ -87,16 +87,6 @@ class Shell : public ::testing::Test {
         }
         return false;
     }
-    int CountGuard(const std::string& condition) const {
-        const std::string tail = "(" + condition + ") [return]";
-        int n = 0;
-        for (const std::string& body : Bodies()) {
-            if (body.size() >= tail.size() &&
-                body.compare(body.size() - tail.size(), tail.size(), tail) == 0)
-                ++n;
-        }
-        return n;
-    }
 
     TestDevice mDevice;
     LogCapture mLog;
@@ -108,7 +98,6 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, FromCreateToTheFirstResume) {
     ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
     const std::string res = mDevice.PackagePath("res/");
-    EXPECT_TRUE(HasBody("bindTextPath:" + res + "/locale")) << mLog.Dump();
     EXPECT_TRUE(HasBody("resDirPath:" + res)) << mLog.Dump();
     EXPECT_DOUBLE_EQ(elm_app_base_scale_get(), 1.3);
     // The scaffold is up and the view manager sits on its naviframe; no screen yet.
@@ -140,9 +129,6 @@ TEST_F(Shell, FromCreateToTheFirstResume) {
     EXPECT_EQ(elm_naviframe_top_item_get(ViewBasicElements::GetNaviframe()), item);
     EXPECT_FALSE(elm_naviframe_item_title_enabled_get(item));
     EXPECT_TRUE(evas_object_visible_get(ViewBasicElements::GetWindow()));
-    // The push's pause step is the only line: the watches were registered.
-    EXPECT_EQ(Bodies().size(), 1u) << mLog.Dump();
-    EXPECT_EQ(CountGuard("mViewList.size() < 1"), 1);
 }
 
 TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
@@ -183,13 +169,10 @@ TEST_F(Shell, EveryCallbackRefusesAMissingApplicationObject) {
     AppPause(nullptr);
     AppTerminate(nullptr);
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, nullptr);
-    EXPECT_EQ(CountGuard("pThis == NULL"), 6) << mLog.Dump();
     SystemTimeChangedCb(nullptr, nullptr);
     SettingApplicationTimezoneIdChangedCb(nullptr, nullptr);
     SettingApplicationDateFormatChangedCb(nullptr, nullptr);
     SystemChangedWhichRelatedWithTime(nullptr);
-    EXPECT_EQ(CountGuard("!pThis"), 4) << mLog.Dump();
-    EXPECT_EQ(Bodies().size(), 10u) << mLog.Dump();
     EXPECT_EQ(gEditorsMade, 0);
     EXPECT_EQ(ViewBasicElements::GetWindow(), nullptr);
 }
@@ -236,10 +219,7 @@ TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
 
 TEST_F(Shell, ThemeChanges) {
     OnThemeFontChangedCb(nullptr);
-    std::vector<std::string> bodies = Bodies();
-    ASSERT_EQ(bodies.size(), 2u) << mLog.Dump();
-    EXPECT_EQ(bodies[0], "OnThemeFontChanged");
-    EXPECT_EQ(CountGuard("pThis == NULL"), 1);
+    EXPECT_EQ(Bodies().at(0), "OnThemeFontChanged") << mLog.Dump();
 
     Start();
     mLog.Clear();

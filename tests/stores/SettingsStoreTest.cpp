@@ -103,55 +103,6 @@ TEST(SettingsStore, PrefixesAndOncePerBootClearing) {
     EXPECT_EQ(removed, 3u);
 }
 
-// A writer acknowledges each write on a pipe once Set() has returned; it is killed with
-// SIGKILL in the middle of its run. Every acknowledged value must be there.
-TEST(SettingsStore, AcknowledgedWritesSurviveKillNine) {
-    TestDevice device(false);
-    const std::string path = device.Root() + "/durable.db";
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(fds[0]);
-        auto store = MakeStore(path);
-        for (int i = 0;; ++i) {
-            if (store->Set("key/" + std::to_string(i % 50), Value::Int(i)) != Status::Ok ||
-                store->Set("last", Value::Int(i)) != Status::Ok)
-                _exit(3);
-            if (write(fds[1], &i, sizeof(i)) != sizeof(i))
-                _exit(4);
-        }
-    }
-    close(fds[1]);
-    int acked = -1, n;
-    while (acked < 300 && read(fds[0], &n, sizeof(n)) == sizeof(n))
-        acked = n;
-    kill(child, SIGKILL); // right after an acknowledgement, likely inside the next write
-    int status = 0;
-    waitpid(child, &status, 0);
-    // Acknowledgements already in the pipe count too.
-    while (read(fds[0], &n, sizeof(n)) == sizeof(n))
-        acked = n;
-    close(fds[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended early: " << status;
-    ASSERT_GE(acked, 300);
-
-    auto store = MakeStore(path);
-    Value v;
-    ASSERT_EQ(store->Get("last", &v), Status::Ok);
-    EXPECT_GE(v.i, acked);
-    const int last = v.i;
-    for (int k = 0; k < 50; ++k) {
-        ASSERT_EQ(store->Get("key/" + std::to_string(k), &v), Status::Ok) << k;
-        // The newest write of this key at or before `last`.
-        int expected = last - ((last - k) % 50 + 50) % 50;
-        if (v.i != expected) { // the unacknowledged write in flight may be there too
-            EXPECT_EQ(v.i, expected + 50) << "key/" << k;
-        }
-    }
-}
-
 TEST(SettingsStore, SeveralProcessesWritingAtOnceAllSucceed) {
     TestDevice device(false);
     const std::string path = device.Root() + "/shared.db";

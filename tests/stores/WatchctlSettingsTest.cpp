@@ -112,6 +112,8 @@ TEST(WatchctlVconf, WatchPrintsEachChangeOfAnotherProcessAsItComes) {
     ASSERT_EQ(Watchctl({"vconf", "set", kKey, "0"}).status, 0);                    // no change
     ASSERT_EQ(Watchctl({"vconf", "set", "db/other", "1", "-t", "int"}).status, 0); // other key
     ASSERT_EQ(Watchctl({"vconf", "set", kKey, "1"}).status, 0);
+    // The news carries no value: the watcher reads it back, so the next change waits.
+    EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tint\t1\n"));
     ASSERT_EQ(Watchctl({"vconf", "unset", kKey}).status, 0);
     EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tunset\n"));
     EXPECT_EQ(watcher.Stop(SIGTERM), 0);

@@ -357,4 +357,28 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
+std::vector<LogEntry> ReadDeviceLog(const std::string& path, const std::string& tag, int pid) {
+    std::vector<LogEntry> entries;
+    std::istringstream in(ReadFile(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string date, time, tid, prio, rest;
+        LogEntry entry;
+        if (!(words >> date >> time >> entry.pid >> tid >> prio) || prio.size() != 1)
+            continue;
+        entry.priority = prio[0];
+        std::getline(words, rest);
+        const size_t start = rest.find_first_not_of(' ');
+        const size_t colon = rest.find(": ");
+        if (start == std::string::npos || colon == std::string::npos)
+            continue;
+        entry.tag = rest.substr(start, colon - start);
+        entry.message = rest.substr(colon + 2);
+        if ((tag.empty() || entry.tag == tag) && (pid == 0 || entry.pid == pid))
+            entries.push_back(entry);
+    }
+    return entries;
+}
+
 } // namespace watchtest

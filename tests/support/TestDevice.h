@@ -52,6 +52,17 @@ ProcessResult Watchctl(const std::vector<std::string>& args,
 
 std::string ReadFile(const std::string& path);
 
+// One line of a device log: "date time pid tid priority tag: message".
+struct LogEntry {
+    int pid = 0;
+    char priority = '?';
+    std::string tag;
+    std::string message;
+};
+// The lines of the log file at path, of one tag (all when empty) and pid (all when 0).
+std::vector<LogEntry> ReadDeviceLog(const std::string& path, const std::string& tag = "",
+                                    int pid = 0);
+
 } // namespace watchtest
 
 namespace watchtest {

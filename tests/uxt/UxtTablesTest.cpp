@@ -74,77 +74,63 @@ TEST_F(UxtTablesTest, ColoursAndFontsOfTheCurrentTablesCanBeRead) {
     EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
 }
 
-TEST_F(UxtTablesTest, TheWatchFaceShipsReadableTables) {
-    const std::string dir = std::string(WATCH_PACKAGE_STAGE) + "/shared/res/tables/";
-    watchtest::LogCapture log;
-    uxt_theme_color_table_h colors =
-        uxt_theme_add_color_table((dir + "changeableColorInfo.xml").c_str());
-    uxt_theme_font_table_h fonts =
-        uxt_theme_add_font_table((dir + "changeableColorInfo_font.xml").c_str());
-    ASSERT_NE(colors, nullptr) << log.Dump();
-    ASSERT_NE(fonts, nullptr) << log.Dump();
-    ASSERT_EQ(uxt_theme_set_color_table(colors), UXT_ERROR_NONE);
-    ASSERT_EQ(uxt_theme_set_font_table(fonts), UXT_ERROR_NONE);
-    int r, g, b, a;
-    // The OK button's two codes: an opaque background and a text that stands out on it.
-    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
-    EXPECT_EQ(a, 255);
-    const int background = r + g + b;
-    ASSERT_EQ(uxt_theme_get_color("AO039", &r, &g, &b, &a), UXT_ERROR_NONE);
-    EXPECT_EQ(a, 255);
-    EXPECT_GT(std::abs(r + g + b - background), 255);
-    char* family = nullptr;
-    char* style = nullptr;
-    int size = 0;
-    ASSERT_EQ(uxt_theme_get_font("T0211", &family, &style, &size), UXT_ERROR_NONE);
-    EXPECT_GT(size, 0);
-    free(family);
-    free(style);
-    EXPECT_EQ(log.Messages("WATCH-UXT").size(), 0u) << log.Dump();
-    uxt_theme_delete_color_table(colors);
-    uxt_theme_delete_font_table(fonts);
-}
-
-TEST_F(UxtTablesTest, BadColourTablesGiveNullAndOneLogLine) {
+TEST_F(UxtTablesTest, BadTablesGiveNullAndOneLogLine) {
     const struct {
-        const char* what;
+        bool colours;        // a colour table, else a font table
         const char* content; // nullptr: no file at all
-        const char* expected;
+        std::string expected;
     } cases[] = {
-        {"missing file", nullptr, "bad.xml: No such file or directory"},
-        {"empty file", "", "bad.xml:"},
-        {"malformed XML", "<color-table><color code=\"A\" rgba=\"#000000\">", "bad.xml:1: "},
-        {"wrong root", "<font-table/>", "the root element is not <color-table>"},
-        {"no entries", "<color-table>\n<!-- nothing -->\n</color-table>", "no entries"},
-        {"short colour", "<color-table>\n<color code=\"A\" rgba=\"#12345\"/></color-table>",
+        {true, nullptr, "bad.xml: No such file or directory"},
+        {true, "", "bad.xml:"},
+        {true, "<color-table><color code=\"A\" rgba=\"#000000\">", "bad.xml:1: "},
+        {true, "<font-table/>", "the root element is not <color-table>"},
+        {false, "<color-table/>", "the root element is not <font-table>"},
+        {true, "<color-table>\n<!-- nothing -->\n</color-table>", "no entries"},
+        {true, "<color-table>\n<color code=\"A\" rgba=\"#12345\"/></color-table>",
          "bad.xml:2: code \"A\": bad rgba \"#12345\""},
-        {"not hex", "<color-table><color code=\"A\" rgba=\"#GG0000\"/></color-table>",
-         "bad rgba \"#GG0000\""},
-        {"no hash", "<color-table><color code=\"A\" rgba=\"FF0000FF\"/></color-table>",
-         "bad rgba \"FF0000FF\""},
-        {"no rgba", "<color-table><color code=\"A\"/></color-table>", "code \"A\": no rgba"},
-        {"no code", "<color-table><color rgba=\"#000000\"/></color-table>",
-         "an entry without a code"},
-        {"twice",
+        {true, "<color-table><color code=\"A\" rgba=\"#GG0000\"/></color-table>", "bad rgba"},
+        {true, "<color-table><color code=\"A\" rgba=\"FF0000FF\"/></color-table>", "bad rgba"},
+        {true, "<color-table><color code=\"A\"/></color-table>", "code \"A\": no rgba"},
+        {true, "<color-table><color rgba=\"#000000\"/></color-table>", "an entry without a code"},
+        {true,
          "<color-table><color code=\"A\" rgba=\"#000000\"/>\n\n<color code=\"A\" "
          "rgba=\"#FFFFFF\"/></color-table>",
          "bad.xml:3: code \"A\" appears twice"},
-        {"stray element", "<color-table><colour code=\"A\" rgba=\"#000000\"/></color-table>",
+        {true, "<color-table><colour code=\"A\" rgba=\"#000000\"/></color-table>",
          "unexpected <colour>"},
-        {"stray text", "<color-table>red<color code=\"A\" rgba=\"#000000\"/></color-table>",
+        {true, "<color-table>red<color code=\"A\" rgba=\"#000000\"/></color-table>",
          "text outside an entry"},
+        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"0\"/></font-table>",
+         "bad.xml:1: code \"T\": bad size \"0\""},
+        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"99999\"/></font-table>",
+         "bad size \"99999\""},
+        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"-3\"/></font-table>",
+         "bad size \"-3\""},
+        {false, "<font-table><font code=\"T\" family=\"Sans\"/></font-table>", "bad size \"\""},
+        {false, "<font-table><font code=\"T\" size=\"20\"/></font-table>", "no usable family"},
+        {false,
+         "<font-table><font code=\"T\" family=\"Sans:style=Bold\" size=\"20\"/></font-table>",
+         "no usable family"},
+        {false,
+         "<font-table><font code=\"T\" family=\"Sans\" style=\"\" size=\"20\"/></font-table>",
+         "bad style \"\""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.content ? c.content : "(no file)");
         const std::string path = mDir.Path() + "/bad.xml";
         unlink(path.c_str());
         if (c.content)
             mDir.Write("bad.xml", c.content);
         watchtest::LogCapture log;
-        EXPECT_EQ(uxt_theme_add_color_table(path.c_str()), nullptr);
+        if (c.colours)
+            EXPECT_EQ(uxt_theme_add_color_table(path.c_str()), nullptr);
+        else
+            EXPECT_EQ(uxt_theme_add_font_table(path.c_str()), nullptr);
         const auto lines = log.Messages("WATCH-UXT");
         ASSERT_EQ(lines.size(), 1u) << log.Dump();
-        EXPECT_EQ(lines[0].rfind("colour table not loaded: ", 0), 0u) << lines[0];
+        const std::string head =
+            c.colours ? "colour table not loaded: " : "font table not loaded: ";
+        EXPECT_EQ(lines[0].rfind(head, 0), 0u) << lines[0];
         EXPECT_NE(lines[0].find(c.expected), std::string::npos) << lines[0];
     }
     watchtest::LogCapture log;
@@ -154,42 +140,6 @@ TEST_F(UxtTablesTest, BadColourTablesGiveNullAndOneLogLine) {
               (std::vector<std::string>{"colour table not loaded: no path",
                                         "colour table not loaded: " + mDir.Path() +
                                             ": not a regular file"}));
-}
-
-TEST_F(UxtTablesTest, BadFontTablesGiveNullAndOneLogLine) {
-    const struct {
-        const char* what;
-        const char* entry;
-        const char* expected;
-    } cases[] = {
-        {"zero size", "<font code=\"T\" family=\"Sans\" size=\"0\"/>", "bad size \"0\""},
-        {"huge size", "<font code=\"T\" family=\"Sans\" size=\"99999\"/>", "bad size \"99999\""},
-        {"word size", "<font code=\"T\" family=\"Sans\" size=\"big\"/>", "bad size \"big\""},
-        {"negative size", "<font code=\"T\" family=\"Sans\" size=\"-3\"/>", "bad size \"-3\""},
-        {"no size", "<font code=\"T\" family=\"Sans\"/>", "bad size \"\""},
-        {"no family", "<font code=\"T\" size=\"20\"/>", "no usable family"},
-        {"family with a style in it", "<font code=\"T\" family=\"Sans:style=Bold\" size=\"20\"/>",
-         "no usable family"},
-        {"empty style", "<font code=\"T\" family=\"Sans\" style=\"\" size=\"20\"/>",
-         "bad style \"\""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string path =
-            mDir.Write("font.xml", std::string("<font-table>") + c.entry + "</font-table>");
-        watchtest::LogCapture log;
-        EXPECT_EQ(uxt_theme_add_font_table(path.c_str()), nullptr);
-        const auto lines = log.Messages("WATCH-UXT");
-        ASSERT_EQ(lines.size(), 1u) << log.Dump();
-        EXPECT_EQ(lines[0].rfind("font table not loaded: " + path + ":1: code \"T\": ", 0), 0u)
-            << lines[0];
-        EXPECT_NE(lines[0].find(c.expected), std::string::npos) << lines[0];
-    }
-    // A colour table is not a font table.
-    const std::string colors = mDir.Write("c.xml", ColorTable({{"A", "#000000"}}));
-    watchtest::LogCapture log;
-    EXPECT_EQ(uxt_theme_add_font_table(colors.c_str()), nullptr);
-    EXPECT_EQ(log.Count("the root element is not <font-table>"), 1);
 }
 
 TEST_F(UxtTablesTest, UnknownHandlesAreRefused) {

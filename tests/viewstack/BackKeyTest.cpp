@@ -101,12 +101,6 @@ TEST_F(ViewStackKeys, DuringATransitionIsLost) {
     EXPECT_EQ(CallsOf("B"), Names({"CreateViewAndData", "Create", "TransitionFinished"}));
 }
 
-TEST_F(ViewStackKeys, OnAnEmptyStackOnlyLogs) {
-    Back();
-    EXPECT_EQ(CountGuard("pThis->mViewList.size() < 1"), 1) << mLog.Dump();
-    EXPECT_EQ(StackLines().size(), 1u);
-}
-
 TEST_F(ViewStackKeys, PopViewActsAsTheBackKeyAndWaitsForATransition) {
     Push("A");
     Push("B");
@@ -151,15 +145,6 @@ TEST_F(ViewStackKeys, TransitionEndOnAnEmptyStackLowersTheFlag) {
     EXPECT_EQ(CountStackLines("TransitionFinishedCb"), 1);
     EXPECT_EQ(CountGuard("pThis->mViewList.size() < 1"), 1);
     EXPECT_FALSE(ViewManager::IsTransiting());
-}
-
-TEST_F(ViewStackFanOut, OnAnEmptyStackOnlyLogs) {
-    mManager->PauseView();
-    mManager->ResumeView(true);
-    mManager->TimeTicView();
-    mManager->UpdatedViewByPop();
-    EXPECT_EQ(CountGuard("mViewList.size() < 1"), 4) << mLog.Dump();
-    EXPECT_EQ(StackLines().size(), 4u);
 }
 
 TEST_F(ViewStackFanOut, ReachesOnlyTheTopScreenAlsoDuringATransition) {

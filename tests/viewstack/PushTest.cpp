@@ -170,40 +170,6 @@ TEST_F(ViewStackPush, AScreenThatBuildsNothingNeverReachesTheStack) {
     EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create"}));
 }
 
-TEST_F(ViewStackPush, AScreenWithoutDataNeverReachesTheStack) {
-    Push("A");
-    auto y = Push("Y", 1, ScreenOptions{false, true, true, ""});
-    EXPECT_EQ(CountGuard("!viewDataPtr"), 1) << mLog.Dump();
-    EXPECT_FALSE(ViewManager::IsTransiting());
-    EXPECT_EQ(StackNames(), Names({"A"}));
-    ExpectStackMatchesNaviframe();
-    // What it built stays off screen.
-    EXPECT_FALSE(evas_object_visible_get(y->BaseLayout()));
-}
-
-TEST_F(ViewStackPush, WithoutControllerOrNaviframeNothingHappens) {
-    mManager->PushView(nullptr, 0, false, true);
-    EXPECT_EQ(CountGuard("!viewControllerPtr"), 1) << mLog.Dump();
-    EXPECT_TRUE(NaviframeItems().empty());
-
-    // A view manager that was never given a naviframe.
-    NSClockEditor::ViewManager orphan;
-    orphan.PushView(MakeScreen("Z"), 0, false, true);
-    orphan.PopView();
-    orphan.PopToView(0);
-    orphan.InsertView(MakeScreen("Z"), 0, 0, false, true);
-    EXPECT_EQ(CountGuard("mNaviframe == NULL"), 4) << mLog.Dump();
-    // Both released without a single call.
-    EXPECT_EQ(CallsOf("Z"), Names({"Released", "Released"}));
-}
-
-TEST_F(ViewStackPush, ALongTitleIsCut) {
-    std::string title(300, 'x');
-    auto a = Push("A", 0, ScreenOptions{false, false, true, title});
-    EXPECT_EQ(std::string(elm_object_item_part_text_get(a->Item(), "elm.text.title")),
-              std::string(127, 'x'));
-}
-
 TEST_F(ViewStackPush, AViewManagerThatGoesAwayAbandonsItsWaitingRequest) {
     Push("A");
     Push("B");

@@ -78,32 +78,6 @@ TEST_F(ViewStackInsert, OnAnEmptyStackGoesOnTop) {
     ExpectStackMatchesNaviframe();
 }
 
-TEST_F(ViewStackInsert, AScreenWithoutLayoutOrDataChangesNothing) {
-    Push("A");
-    ScreenOptions noLayout;
-    noLayout.createFails = true;
-    mManager->InsertView(MakeScreen("X", noLayout), 1, 0, false, false);
-    EXPECT_EQ(CountGuard("layout == NULL"), 1) << mLog.Dump();
-
-    ScreenOptions noData;
-    noData.noData = true;
-    auto y = MakeScreen("Y", noData);
-    mManager->InsertView(y, 1, 0, false, false);
-    EXPECT_EQ(CountGuard("!viewDataPtr"), 1) << mLog.Dump();
-    EXPECT_FALSE(evas_object_visible_get(y->BaseLayout()));
-
-    EXPECT_EQ(StackNames(), Names({"A"}));
-    ExpectStackMatchesNaviframe();
-    EXPECT_EQ(CallsOf("X"), Names({"CreateViewAndData", "Create", "Released"}));
-}
-
-TEST_F(ViewStackInsert, UnderAnEntryWithoutDataFallsBackToTheTop) {
-    auto a = Push("A");
-    a->DropData();
-    mManager->InsertView(MakeScreen("B"), 1, 0, false, false);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
-}
-
 TEST_F(ViewStackInsert, DuringATransitionWaitsLikeAPush) {
     Push("A");
     Push("B");
@@ -177,12 +151,6 @@ TEST_F(ViewStackPopTo, WithDuplicatesKeepsListAndNaviframeInStep) {
     EXPECT_EQ(StackNames(), Names({"A"}));
     ASSERT_TRUE(FinishTransition());
     ExpectStackMatchesNaviframe();
-}
-
-TEST_F(ViewStackPopTo, OnAnEmptyStackOnlyLogs) {
-    mManager->PopToView(0);
-    EXPECT_EQ(CountGuard("mViewList.size() < 1"), 1) << mLog.Dump();
-    EXPECT_EQ(StackLines().size(), 1u);
 }
 
 TEST_F(ViewStackPopTo, DuringATransitionWaits) {
@@ -265,11 +233,3 @@ TEST_F(ViewStackDelete, DuringATransitionWaits) {
     ExpectStackMatchesNaviframe();
 }
 
-TEST_F(ViewStackDelete, TheListHandedOutIsACopy) {
-    EXPECT_TRUE(mManager->GetViewList().empty());
-    Push("A");
-    auto list = mManager->GetViewList();
-    list.clear();
-    list.push_back(nullptr);
-    EXPECT_EQ(StackNames(), Names({"A"}));
-}
