@@ -60,10 +60,6 @@ TEST(AppControl, FieldsAndAnIndependentClone) {
     EXPECT_EQ(app_control_is_reply_requested(clone, &requested), 0);
     EXPECT_FALSE(requested);
     EXPECT_EQ(app_control_destroy(clone), 0);
-
-    const std::string settings = APP_CONTROL_OPERATION_SETTINGS;
-    const std::string path = "/appcontrol/operation/settings";
-    EXPECT_EQ(settings.compare(settings.size() - path.size(), path.size(), path), 0);
 }
 
 TEST(AppControl, ExtraDataKeepsOrderReplacesAndRemoves) {

@@ -6,9 +6,6 @@
 #include "watch_bus.h"
 
 #include <Eldbus.h>
-#include <dbus/dbus.h>
-
-#include <cstring>
 
 using namespace appfwtest;
 
@@ -58,22 +55,11 @@ class RequestBuilder {
     explicit RequestBuilder(Eldbus_Message* msg)
         : mMsg(msg), mTop(eldbus_message_iter_get(msg)),
           mDict(eldbus_message_iter_container_new(mTop, 'a', "{sv}")) {}
-    RequestBuilder& String(const char* key, const char* value) {
+    // One field of a basic type: sig is its D-Bus type ("s", "b", "i").
+    template <typename T> RequestBuilder& Field(const char* key, const char* sig, T value) {
         Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "s");
-        eldbus_message_iter_basic_append(v, 's', value);
-        return Close(entry, v);
-    }
-    RequestBuilder& Bool(const char* key, bool value) {
-        Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "b");
-        eldbus_message_iter_basic_append(v, 'b', value ? EINA_TRUE : EINA_FALSE);
-        return Close(entry, v);
-    }
-    RequestBuilder& Int(const char* key, int value) {
-        Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "i");
-        eldbus_message_iter_basic_append(v, 'i', value);
+                            *v = eldbus_message_iter_container_new(entry, 'v', sig);
+        eldbus_message_iter_basic_append(v, sig[0], value);
         return Close(entry, v);
     }
     RequestBuilder& Extras(const std::vector<std::pair<std::string, std::string>>& extras) {
@@ -109,58 +95,6 @@ class RequestBuilder {
     Eldbus_Message_Iter* mDict;
 };
 
-// A Launch with one extra of `bytes` bytes, sent and waited for with libdbus; the name of
-// the error it got, or empty.
-std::string SendHuge(const std::string& destination, size_t bytes) {
-    DBusError error;
-    dbus_error_init(&error);
-    DBusConnection* connection =
-        dbus_connection_open_private(watch::bus::Address().c_str(), &error);
-    if (!connection || !dbus_bus_register(connection, &error)) {
-        ADD_FAILURE() << "libdbus: " << error.message;
-        dbus_error_free(&error);
-        return std::string();
-    }
-    DBusMessage* msg = dbus_message_new_method_call(destination.c_str(), watch::appfw::kObjectPath,
-                                                    watch::appfw::kInterface, "Launch");
-    const std::string value(bytes, 'x');
-    const char* key = "huge";
-    const char* text = value.c_str();
-    const char* replyKey = "reply";
-    const char* extrasKey = "extras";
-    dbus_bool_t yes = TRUE;
-    DBusMessageIter top, dict, entry, variant, array, pair;
-    dbus_message_iter_init_append(msg, &top);
-    dbus_message_iter_open_container(&top, DBUS_TYPE_ARRAY, "{sv}", &dict);
-    dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
-    dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &replyKey);
-    dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "b", &variant);
-    dbus_message_iter_append_basic(&variant, DBUS_TYPE_BOOLEAN, &yes);
-    dbus_message_iter_close_container(&entry, &variant);
-    dbus_message_iter_close_container(&dict, &entry);
-    dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
-    dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &extrasKey);
-    dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "a{ss}", &variant);
-    dbus_message_iter_open_container(&variant, DBUS_TYPE_ARRAY, "{ss}", &array);
-    dbus_message_iter_open_container(&array, DBUS_TYPE_DICT_ENTRY, nullptr, &pair);
-    dbus_message_iter_append_basic(&pair, DBUS_TYPE_STRING, &key);
-    dbus_message_iter_append_basic(&pair, DBUS_TYPE_STRING, &text);
-    dbus_message_iter_close_container(&array, &pair);
-    dbus_message_iter_close_container(&variant, &array);
-    dbus_message_iter_close_container(&entry, &variant);
-    dbus_message_iter_close_container(&dict, &entry);
-    dbus_message_iter_close_container(&top, &dict);
-    DBusMessage* answer = dbus_connection_send_with_reply_and_block(connection, msg, 20000, &error);
-    std::string name = dbus_error_is_set(&error) ? error.name : "";
-    if (answer)
-        dbus_message_unref(answer);
-    dbus_message_unref(msg);
-    dbus_error_free(&error);
-    dbus_connection_close(connection);
-    dbus_connection_unref(connection);
-    return name;
-}
-
 } // namespace
 
 TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
@@ -180,39 +114,46 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
         {"no reply field", [](Eldbus_Message* m) { return RequestBuilder(m).Extras({}).Done(); },
          "\"reply\" is missing"},
         {"no extras field",
-         [](Eldbus_Message* m) { return RequestBuilder(m).Bool("reply", true).Done(); },
+         [](Eldbus_Message* m) { return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Done(); },
          "\"extras\" is missing"},
         {"reply of the wrong type",
          [](Eldbus_Message* m) {
-             return RequestBuilder(m).String("reply", "yes").Extras({}).Done();
+             return RequestBuilder(m).Field("reply", "s", "yes").Extras({}).Done();
          },
          "\"reply\" is not a boolean"},
         {"extras of the wrong type",
          [](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).String("extras", "k=v").Done();
+             return RequestBuilder(m)
+                 .Field("reply", "b", EINA_TRUE)
+                 .Field("extras", "s", "k=v")
+                 .Done();
          },
          "\"extras\" is not an a{ss}"},
         {"operation of the wrong type",
          [](Eldbus_Message* m) {
-             return RequestBuilder(m).Int("operation", 7).Bool("reply", true).Extras({}).Done();
+             return RequestBuilder(m)
+                 .Field("operation", "i", 7)
+                 .Field("reply", "b", EINA_TRUE)
+                 .Extras({})
+                 .Done();
          },
          "\"operation\" is not a string"},
         {"an empty key",
          [](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).Extras({{"", "v"}}).Done();
+             return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Extras({{"", "v"}}).Done();
          },
          "empty key"},
         {"extras beyond the size limit",
          [&](Eldbus_Message* m) {
              return RequestBuilder(m)
-                 .Bool("reply", true)
+                 .Field("reply", "b", EINA_TRUE)
                  .Extras({{"a", std::string(40000, 'a')}, {"b", std::string(40000, 'b')}})
                  .Done();
          },
          "exceed"},
         {"too many extras",
          [&](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).Extras(many).Done();
+             return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Extras(many).Done();
          },
          "more than 1024 extras"},
     };
@@ -223,11 +164,6 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
         EXPECT_EQ(CountLog("WATCH-APPFW", c.logged, pid), 1) << c.what;
     }
 
-    // A very large request, sent with libdbus: Eldbus itself cannot send more than the
-    // socket takes at once.
-    EXPECT_EQ(SendHuge(name, 4 * 1024 * 1024), watch::appfw::kErrorInvalidRequest);
-    EXPECT_TRUE(WaitForLog("WATCH-APPFW", "exceed", pid, 2));
-
     // Wrong argument types are turned away by the bus binding itself.
     Eldbus_Message* wrong = bus.Method(name, "Launch");
     eldbus_message_arguments_append(wrong, "is", 3, "three");
@@ -236,14 +172,14 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
 
     // Unknown fields are ignored; the application still serves requests normally.
     Answer fine = bus.Call(RequestBuilder(bus.Method(name, "Launch"))
-                               .String("later", "field")
-                               .Bool("reply", true)
+                               .Field("later", "s", "field")
+                               .Field("reply", "b", EINA_TRUE)
                                .Extras({{"k", "v"}})
                                .Done());
     EXPECT_EQ(fine.errorName, "");
     EXPECT_EQ(fine.signature, "ia{ss}");
     EXPECT_TRUE(Alive(pid));
-    EXPECT_EQ(CountLog("WATCH-APPFW", "malformed launch request", pid), int(std::size(cases)) + 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "malformed launch request", pid), int(std::size(cases)));
     // Only the two good requests reached the application.
     EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control app_control");
 }

@@ -7,7 +7,6 @@
 //   reply_twice          answer, then answer again (logs the second result)
 //   reply_result=failed|canceled
 //   exit_without_reply   keep a clone, call ui_app_exit without answering
-//   exit_after_ms=N      ui_app_exit N ms later
 //   lower_after_ms=N     elm_win_lower N ms later;  hide_after_ms / show_after_ms likewise
 //   send_to=APPID        send a request to APPID first; answer when its reply comes
 // The answer carries every extra of the request plus "pid". With the environment variable
@@ -114,12 +113,6 @@ Eina_Bool ReplyLater(void* data) {
     return ECORE_CALLBACK_CANCEL;
 }
 
-Eina_Bool ExitLater(void*) {
-    LOG("exit");
-    Quit();
-    return ECORE_CALLBACK_CANCEL;
-}
-
 void OnNestedReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
     app_control_h original = static_cast<app_control_h>(data);
     const std::string pid = reply ? Extra(reply, "pid") : std::string();
@@ -142,21 +135,16 @@ int SendTo(const std::string& appId, app_control_reply_cb callback, void* data) 
 }
 
 #ifndef APPFW_TEST_SERVICE
-Eina_Bool LowerLater(void*) {
-    LOG("lower");
-    elm_win_lower(gApp.win);
-    return ECORE_CALLBACK_CANCEL;
-}
-
-Eina_Bool HideLater(void*) {
-    LOG("hide");
-    evas_object_hide(gApp.win);
-    return ECORE_CALLBACK_CANCEL;
-}
-
-Eina_Bool ShowLater(void*) {
-    LOG("show");
-    evas_object_show(gApp.win);
+// "lower", "hide" or "show" the window.
+Eina_Bool WindowLater(void* data) {
+    const std::string what = static_cast<const char*>(data);
+    LOG("%s", what.c_str());
+    if (what == "lower")
+        elm_win_lower(gApp.win);
+    else if (what == "hide")
+        evas_object_hide(gApp.win);
+    else
+        evas_object_show(gApp.win);
     return ECORE_CALLBACK_CANCEL;
 }
 
@@ -229,11 +217,10 @@ void AppControl(app_control_h request, void*) {
     free(caller);
 
 #ifndef APPFW_TEST_SERVICE
-    After(Extra(request, "lower_after_ms"), LowerLater, nullptr);
-    After(Extra(request, "hide_after_ms"), HideLater, nullptr);
-    After(Extra(request, "show_after_ms"), ShowLater, nullptr);
+    for (const char* what : {"lower", "hide", "show"})
+        After(Extra(request, (std::string(what) + "_after_ms").c_str()), WindowLater,
+              const_cast<char*>(what));
 #endif
-    After(Extra(request, "exit_after_ms"), ExitLater, nullptr);
 
     if (!Extra(request, "exit_without_reply").empty()) {
         Keep(request);
