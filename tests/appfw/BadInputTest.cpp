@@ -242,17 +242,14 @@ TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
 
 namespace {
 
-// This process stands in for test.appfw.ui2 and answers every launch with `answer`.
-struct FakeCallee {
-    static Eldbus_Message* (*answer)(const Eldbus_Message*);
-    static Eldbus_Message* Launch(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-        return answer(msg);
-    }
-};
-Eldbus_Message* (*FakeCallee::answer)(const Eldbus_Message*) = nullptr;
+// This process stands in for test.appfw.ui2 and answers every launch with gAnswer.
+Eldbus_Message* (*gAnswer)(const Eldbus_Message*) = nullptr;
+Eldbus_Message* FakeLaunch(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    return gAnswer(msg);
+}
 
 const Eldbus_Arg_Info kAnyRequest[] = {{"a{sv}", "request"}, {nullptr, nullptr}};
-const Eldbus_Method kFakeMethods[] = {{"Launch", kAnyRequest, nullptr, FakeCallee::Launch, 0},
+const Eldbus_Method kFakeMethods[] = {{"Launch", kAnyRequest, nullptr, FakeLaunch, 0},
                                       {nullptr, nullptr, nullptr, nullptr, 0}};
 const Eldbus_Service_Interface_Desc kFakeDesc = {
     watch::appfw::kInterface, kFakeMethods, nullptr, nullptr, nullptr, nullptr};
@@ -306,7 +303,7 @@ TEST_F(AppfwTest, MalformedRepliesGiveTheCallerAFailure) {
          "not today"},
     };
     for (const Case& c : cases) {
-        FakeCallee::answer = c.answer;
+        gAnswer = c.answer;
         auto reply = Launch(kUi2, {});
         EXPECT_TRUE(reply->called) << c.what;
         EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED) << c.what;

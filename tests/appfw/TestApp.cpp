@@ -99,13 +99,10 @@ app_control_h Keep(app_control_h request) {
     return clone;
 }
 
-double Millis(const std::string& text) {
-    return atof(text.c_str()) / 1000.0;
-}
-
+// Runs task in `ms` milliseconds, unless ms is empty.
 void After(const std::string& ms, Ecore_Task_Cb task, void* data) {
     if (!ms.empty())
-        ecore_timer_add(Millis(ms), task, data);
+        ecore_timer_add(atof(ms.c_str()) / 1000.0, task, data);
 }
 
 Eina_Bool ReplyLater(void* data) {
