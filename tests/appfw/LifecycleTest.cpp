@@ -72,15 +72,19 @@ TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
     EXPECT_EQ(Join(Lifecycle(AppLines(activated.Pid()))), ""); // no create
 }
 
-TEST_F(AppfwTest, WithoutDisplayOrEngineTheBufferEngineIsUsed) {
+TEST_F(AppfwTest, ScreenshotsWithoutDisplayOrEngineComeFromTheBufferEngine) {
     Prepare();
+    auto r = watchtest::Watchctl({"screenshot", mDevice->Root() + "/none.png"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no application is in front"), std::string::npos) << r.err;
+    EXPECT_EQ(watchtest::Watchctl({"screenshot", "shot.jpg"}).status, 2);
     // Neither ELM_DISPLAY nor a display: the framework picks the buffer engine itself.
     BackgroundProcess app(
         {ProgramPath("appfw-test-ui")},
         {"ELM_DISPLAY=", "ELM_ENGINE=", "ELM_ACCEL=", "DISPLAY=", "WAYLAND_DISPLAY="});
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", app.Pid()));
     const std::string shot = mDevice->Root() + "/headless.png";
-    auto r = watchtest::Watchctl({"screenshot", shot});
+    r = watchtest::Watchctl({"screenshot", shot});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, shot + " 360x360\n");
     EXPECT_EQ(app.Stop(SIGTERM), 0);

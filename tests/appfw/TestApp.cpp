@@ -164,19 +164,6 @@ Eina_Bool OnKey(void*, Evas_Object*, Evas_Object*, Evas_Callback_Type type, void
         LOG("key %s", static_cast<Evas_Event_Key_Down*>(info)->key);
     return EINA_FALSE;
 }
-
-// Two halves of known colours, for the screenshot test.
-Evas_Object* Half(Evas_Object* win, int x, int r, int g, int b) {
-    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(win));
-    evas_object_color_set(rect, r, g, b, 255);
-    evas_object_move(rect, x, 0);
-    evas_object_resize(rect, 180, 360);
-    evas_object_show(rect);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
-    return rect;
-}
 #endif
 
 bool Create(void*) {
@@ -187,8 +174,13 @@ bool Create(void*) {
 #ifndef APPFW_TEST_SERVICE
     gApp.win = elm_win_add(nullptr, "appfw-test", ELM_WIN_BASIC);
     evas_object_resize(gApp.win, 360, 360);
-    Half(gApp.win, 0, 255, 0, 0);
-    Half(gApp.win, 180, 0, 0, 255);
+    // One rectangle over the window takes the pointer events.
+    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(gApp.win));
+    evas_object_resize(rect, 360, 360);
+    evas_object_show(rect);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
     elm_object_event_callback_add(gApp.win, OnKey, nullptr);
     evas_object_show(gApp.win);
 #endif
