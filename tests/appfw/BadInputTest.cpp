@@ -108,57 +108,42 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
 
     struct Case {
         const char* what;
-        std::function<Eldbus_Message*(Eldbus_Message*)> build;
+        std::function<void(RequestBuilder&)> fields;
         const char* logged;
     } cases[] = {
-        {"no reply field", [](Eldbus_Message* m) { return RequestBuilder(m).Extras({}).Done(); },
-         "\"reply\" is missing"},
-        {"no extras field",
-         [](Eldbus_Message* m) { return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Done(); },
+        {"no reply field", [](RequestBuilder& b) { b.Extras({}); }, "\"reply\" is missing"},
+        {"no extras field", [](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE); },
          "\"extras\" is missing"},
         {"reply of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).Field("reply", "s", "yes").Extras({}).Done();
-         },
+         [](RequestBuilder& b) { b.Field("reply", "s", "yes").Extras({}); },
          "\"reply\" is not a boolean"},
         {"extras of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m)
-                 .Field("reply", "b", EINA_TRUE)
-                 .Field("extras", "s", "k=v")
-                 .Done();
-         },
+         [](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE).Field("extras", "s", "k=v"); },
          "\"extras\" is not an a{ss}"},
         {"operation of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m)
-                 .Field("operation", "i", 7)
-                 .Field("reply", "b", EINA_TRUE)
-                 .Extras({})
-                 .Done();
+         [](RequestBuilder& b) {
+             b.Field("operation", "i", 7).Field("reply", "b", EINA_TRUE).Extras({});
          },
          "\"operation\" is not a string"},
         {"an empty key",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Extras({{"", "v"}}).Done();
+         [](RequestBuilder& b) {
+             b.Field("reply", "b", EINA_TRUE).Extras({{"", "v"}});
          },
          "empty key"},
         {"extras beyond the size limit",
-         [&](Eldbus_Message* m) {
-             return RequestBuilder(m)
-                 .Field("reply", "b", EINA_TRUE)
-                 .Extras({{"a", std::string(40000, 'a')}, {"b", std::string(40000, 'b')}})
-                 .Done();
+         [](RequestBuilder& b) {
+             b.Field("reply", "b", EINA_TRUE)
+                 .Extras({{"a", std::string(40000, 'a')}, {"b", std::string(40000, 'b')}});
          },
          "exceed"},
         {"too many extras",
-         [&](Eldbus_Message* m) {
-             return RequestBuilder(m).Field("reply", "b", EINA_TRUE).Extras(many).Done();
-         },
+         [&](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE).Extras(many); },
          "more than 1024 extras"},
     };
     for (const Case& c : cases) {
-        Answer answer = bus.Call(c.build(bus.Method(name, "Launch")));
+        RequestBuilder request(bus.Method(name, "Launch"));
+        c.fields(request);
+        Answer answer = bus.Call(request.Done());
         EXPECT_EQ(answer.errorName, watch::appfw::kErrorInvalidRequest) << c.what;
         EXPECT_TRUE(WaitForLog("WATCH-APPFW", c.logged, pid)) << c.what;
         EXPECT_EQ(CountLog("WATCH-APPFW", c.logged, pid), 1) << c.what;
@@ -190,43 +175,27 @@ TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
     const int service = std::stoi(Launch(kService, {})->extras.at("pid"));
     RawBus bus;
     const std::string uiName = watch::appfw::BusName(kUi);
-    struct Case {
-        const char* member;
-        const char* signature;
-        std::function<void(Eldbus_Message*)> args;
+    auto build = [&](const char* member, const char* sig, auto... args) {
+        Eldbus_Message* msg = bus.Method(uiName, member);
+        eldbus_message_arguments_append(msg, sig, args...);
+        return msg;
+    };
+    const struct {
+        Eldbus_Message* msg;
         const char* logged;
     } cases[] = {
-        {"Key", "s", [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", ""); },
-         "not a key name"},
-        {"Key", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "Esc ape\n"); },
-         "not a key name"},
-        {"Rotary", "bu",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "bu", EINA_TRUE, 0u); },
-         "notches must be 1 to 1000"},
-        {"Tap", "ii",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "ii", 5000000, 1); },
-         "far off the screen"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "relative.png"); },
-         "must be absolute"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "/tmp/shot.jpg"); },
-         "must be absolute"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) {
-             eldbus_message_arguments_append(m, "s", "/nonexistent/dir/shot.png");
-         },
-         "cannot write"},
+        {build("Key", "s", ""), "not a key name"},
+        {build("Key", "s", "Esc ape\n"), "not a key name"},
+        {build("Rotary", "bu", EINA_TRUE, 0u), "notches must be 1 to 1000"},
+        {build("Tap", "ii", 5000000, 1), "far off the screen"},
+        {build("Screenshot", "s", "relative.png"), "must be absolute"},
+        {build("Screenshot", "s", "/tmp/shot.jpg"), "must be absolute"},
+        {build("Screenshot", "s", "/nonexistent/dir/shot.png"), "cannot write"},
     };
     int refused = 0;
-    for (const Case& c : cases) {
-        Eldbus_Message* msg = bus.Method(uiName, c.member);
-        c.args(msg);
-        Answer answer = bus.Call(msg);
-        EXPECT_NE(answer.errorName, "") << c.member << " " << c.logged;
-        ++refused;
-        EXPECT_TRUE(WaitForLog("WATCH-APPFW", "refused", ui, refused)) << c.logged;
+    for (const auto& c : cases) {
+        EXPECT_NE(bus.Call(c.msg).errorName, "") << c.logged;
+        EXPECT_TRUE(WaitForLog("WATCH-APPFW", "refused", ui, ++refused)) << c.logged;
         EXPECT_GE(CountLog("WATCH-APPFW", c.logged, ui), 1) << c.logged;
     }
     EXPECT_EQ(CountLog("WATCH-APPFW", "refused", ui), refused);
