@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,14 +92,9 @@ struct ChildSetup {
         posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
         for (char** e = environ; *e; ++e) {
-            std::string entry = *e;
-            bool overridden = false;
-            for (const std::string& extra : env) {
-                size_t eq = extra.find('=');
-                if (entry.compare(0, eq + 1, extra, 0, eq + 1) == 0)
-                    overridden = true;
-            }
-            if (!overridden)
+            const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+            if (std::none_of(env.begin(), env.end(),
+                             [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
                 envStrings.push_back(entry);
         }
         for (const std::string& extra : env)
