@@ -103,7 +103,7 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
     RawBus bus;
     const std::string name = watch::appfw::BusName(kService);
     std::vector<std::pair<std::string, std::string>> many;
-    for (int i = 0; i < 2000; ++i)
+    for (size_t i = 0; i <= watch::appfw::kMaxExtras; ++i) // one more than allowed
         many.emplace_back("k" + std::to_string(i), "v");
 
     struct Case {
