@@ -6,9 +6,6 @@
 
 #include <signal.h>
 
-#include <set>
-#include <sstream>
-
 namespace appfwtest {
 
 void AppfwTest::SetUp() {
@@ -17,19 +14,10 @@ void AppfwTest::SetUp() {
     mDevice = std::make_unique<watchtest::TestDevice>(false);
 }
 
-namespace {
-
-// Records of requests whose reply callback has not run yet: after ShutdownLaunches() it
-// never will, and the sender frees them.
-std::set<std::shared_ptr<Reply>*> gWaiting;
-
-} // namespace
-
 void AppfwTest::TearDown() {
+    // No reply callback runs after this: the records it would fill can go.
     watch::appfw::ShutdownLaunches();
-    for (auto* record : gWaiting)
-        delete record;
-    gWaiting.clear();
+    mReplies.clear();
     // Shuts the device down: its applications end, then its bus.
     mDevice.reset();
     ecore_shutdown();
@@ -45,9 +33,7 @@ void AppfwTest::Prepare(bool boot) {
 namespace {
 
 void OnReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
-    auto* record = static_cast<std::shared_ptr<Reply>*>(data);
-    gWaiting.erase(record);
-    Reply& r = **record;
+    Reply& r = *static_cast<Reply*>(data);
     r.called = true;
     r.result = result;
     r.hasReply = reply != nullptr;
@@ -65,7 +51,6 @@ void OnReply(app_control_h, app_control_h reply, app_control_result_e result, vo
             },
             &r.extras);
     }
-    delete record;
 }
 
 } // namespace
@@ -83,13 +68,8 @@ AppfwTest::Send(const std::string& appId,
     for (const auto& extra : extras)
         app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
     reply->seconds = watchtest::Now();
-    auto* record = new std::shared_ptr<Reply>(reply);
-    gWaiting.insert(record);
-    const int rc = app_control_send_launch_request(request, OnReply, record);
-    if (rc != APP_CONTROL_ERROR_NONE) {
-        gWaiting.erase(record);
-        delete record;
-    }
+    mReplies.push_back(reply); // kept until no callback can come
+    const int rc = app_control_send_launch_request(request, OnReply, reply.get());
     // The sender lets go of its handle at once.
     app_control_destroy(request);
     if (sent)
@@ -132,15 +112,8 @@ int AppfwTest::CountLog(const std::string& tag, const std::string& part, int pid
 bool AppfwTest::WaitForLog(const std::string& tag, const std::string& part, int pid, int count,
                            double timeout) {
     // The log is a file: look at it every 20 ms while the loop serves the bus.
-    double next = 0;
-    return watchtest::RunLoopUntil(
-        [&] {
-            if (watchtest::Now() < next)
-                return false;
-            next = watchtest::Now() + 0.02;
-            return CountLog(tag, part, pid) >= count;
-        },
-        timeout);
+    return watchtest::RunLoopUntilEvery([&] { return CountLog(tag, part, pid) >= count; }, 0.02,
+                                        timeout);
 }
 
 std::vector<int> AppfwTest::CreatedPids() const {

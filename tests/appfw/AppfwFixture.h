@@ -68,6 +68,7 @@ class AppfwTest : public ::testing::Test {
     bool WaitForExit(int pid, double timeout = 10);
 
     std::unique_ptr<watchtest::TestDevice> mDevice;
+    std::vector<std::shared_ptr<Reply>> mReplies; // of every request sent
 };
 
 // The lifecycle lines of a process only ("create", "app_control ...", "resume", ...),

@@ -6,9 +6,6 @@
 #include "watch_bus.h"
 
 #include <Eldbus.h>
-#include <dbus/dbus.h>
-
-#include <cstring>
 
 using namespace appfwtest;
 
@@ -58,22 +55,11 @@ class RequestBuilder {
     explicit RequestBuilder(Eldbus_Message* msg)
         : mMsg(msg), mTop(eldbus_message_iter_get(msg)),
           mDict(eldbus_message_iter_container_new(mTop, 'a', "{sv}")) {}
-    RequestBuilder& String(const char* key, const char* value) {
+    // One field of a basic type: sig is its D-Bus type ("s", "b", "i").
+    template <typename T> RequestBuilder& Field(const char* key, const char* sig, T value) {
         Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "s");
-        eldbus_message_iter_basic_append(v, 's', value);
-        return Close(entry, v);
-    }
-    RequestBuilder& Bool(const char* key, bool value) {
-        Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "b");
-        eldbus_message_iter_basic_append(v, 'b', value ? EINA_TRUE : EINA_FALSE);
-        return Close(entry, v);
-    }
-    RequestBuilder& Int(const char* key, int value) {
-        Eldbus_Message_Iter *entry = Open(key),
-                            *v = eldbus_message_iter_container_new(entry, 'v', "i");
-        eldbus_message_iter_basic_append(v, 'i', value);
+                            *v = eldbus_message_iter_container_new(entry, 'v', sig);
+        eldbus_message_iter_basic_append(v, sig[0], value);
         return Close(entry, v);
     }
     RequestBuilder& Extras(const std::vector<std::pair<std::string, std::string>>& extras) {
@@ -109,58 +95,6 @@ class RequestBuilder {
     Eldbus_Message_Iter* mDict;
 };
 
-// A Launch with one extra of `bytes` bytes, sent and waited for with libdbus; the name of
-// the error it got, or empty.
-std::string SendHuge(const std::string& destination, size_t bytes) {
-    DBusError error;
-    dbus_error_init(&error);
-    DBusConnection* connection =
-        dbus_connection_open_private(watch::bus::Address().c_str(), &error);
-    if (!connection || !dbus_bus_register(connection, &error)) {
-        ADD_FAILURE() << "libdbus: " << error.message;
-        dbus_error_free(&error);
-        return std::string();
-    }
-    DBusMessage* msg = dbus_message_new_method_call(destination.c_str(), watch::appfw::kObjectPath,
-                                                    watch::appfw::kInterface, "Launch");
-    const std::string value(bytes, 'x');
-    const char* key = "huge";
-    const char* text = value.c_str();
-    const char* replyKey = "reply";
-    const char* extrasKey = "extras";
-    dbus_bool_t yes = TRUE;
-    DBusMessageIter top, dict, entry, variant, array, pair;
-    dbus_message_iter_init_append(msg, &top);
-    dbus_message_iter_open_container(&top, DBUS_TYPE_ARRAY, "{sv}", &dict);
-    dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
-    dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &replyKey);
-    dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "b", &variant);
-    dbus_message_iter_append_basic(&variant, DBUS_TYPE_BOOLEAN, &yes);
-    dbus_message_iter_close_container(&entry, &variant);
-    dbus_message_iter_close_container(&dict, &entry);
-    dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
-    dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &extrasKey);
-    dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "a{ss}", &variant);
-    dbus_message_iter_open_container(&variant, DBUS_TYPE_ARRAY, "{ss}", &array);
-    dbus_message_iter_open_container(&array, DBUS_TYPE_DICT_ENTRY, nullptr, &pair);
-    dbus_message_iter_append_basic(&pair, DBUS_TYPE_STRING, &key);
-    dbus_message_iter_append_basic(&pair, DBUS_TYPE_STRING, &text);
-    dbus_message_iter_close_container(&array, &pair);
-    dbus_message_iter_close_container(&variant, &array);
-    dbus_message_iter_close_container(&entry, &variant);
-    dbus_message_iter_close_container(&dict, &entry);
-    dbus_message_iter_close_container(&top, &dict);
-    DBusMessage* answer = dbus_connection_send_with_reply_and_block(connection, msg, 20000, &error);
-    std::string name = dbus_error_is_set(&error) ? error.name : "";
-    if (answer)
-        dbus_message_unref(answer);
-    dbus_message_unref(msg);
-    dbus_error_free(&error);
-    dbus_connection_close(connection);
-    dbus_connection_unref(connection);
-    return name;
-}
-
 } // namespace
 
 TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
@@ -169,64 +103,51 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
     RawBus bus;
     const std::string name = watch::appfw::BusName(kService);
     std::vector<std::pair<std::string, std::string>> many;
-    for (int i = 0; i < 2000; ++i)
+    for (size_t i = 0; i <= watch::appfw::kMaxExtras; ++i) // one more than allowed
         many.emplace_back("k" + std::to_string(i), "v");
 
     struct Case {
         const char* what;
-        std::function<Eldbus_Message*(Eldbus_Message*)> build;
+        std::function<void(RequestBuilder&)> fields;
         const char* logged;
     } cases[] = {
-        {"no reply field", [](Eldbus_Message* m) { return RequestBuilder(m).Extras({}).Done(); },
-         "\"reply\" is missing"},
-        {"no extras field",
-         [](Eldbus_Message* m) { return RequestBuilder(m).Bool("reply", true).Done(); },
+        {"no reply field", [](RequestBuilder& b) { b.Extras({}); }, "\"reply\" is missing"},
+        {"no extras field", [](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE); },
          "\"extras\" is missing"},
         {"reply of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).String("reply", "yes").Extras({}).Done();
-         },
+         [](RequestBuilder& b) { b.Field("reply", "s", "yes").Extras({}); },
          "\"reply\" is not a boolean"},
         {"extras of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).String("extras", "k=v").Done();
-         },
+         [](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE).Field("extras", "s", "k=v"); },
          "\"extras\" is not an a{ss}"},
         {"operation of the wrong type",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).Int("operation", 7).Bool("reply", true).Extras({}).Done();
+         [](RequestBuilder& b) {
+             b.Field("operation", "i", 7).Field("reply", "b", EINA_TRUE).Extras({});
          },
          "\"operation\" is not a string"},
         {"an empty key",
-         [](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).Extras({{"", "v"}}).Done();
+         [](RequestBuilder& b) {
+             b.Field("reply", "b", EINA_TRUE).Extras({{"", "v"}});
          },
          "empty key"},
         {"extras beyond the size limit",
-         [&](Eldbus_Message* m) {
-             return RequestBuilder(m)
-                 .Bool("reply", true)
-                 .Extras({{"a", std::string(40000, 'a')}, {"b", std::string(40000, 'b')}})
-                 .Done();
+         [](RequestBuilder& b) {
+             b.Field("reply", "b", EINA_TRUE)
+                 .Extras({{"a", std::string(40000, 'a')}, {"b", std::string(40000, 'b')}});
          },
          "exceed"},
         {"too many extras",
-         [&](Eldbus_Message* m) {
-             return RequestBuilder(m).Bool("reply", true).Extras(many).Done();
-         },
+         [&](RequestBuilder& b) { b.Field("reply", "b", EINA_TRUE).Extras(many); },
          "more than 1024 extras"},
     };
     for (const Case& c : cases) {
-        Answer answer = bus.Call(c.build(bus.Method(name, "Launch")));
+        RequestBuilder request(bus.Method(name, "Launch"));
+        c.fields(request);
+        Answer answer = bus.Call(request.Done());
         EXPECT_EQ(answer.errorName, watch::appfw::kErrorInvalidRequest) << c.what;
         EXPECT_TRUE(WaitForLog("WATCH-APPFW", c.logged, pid)) << c.what;
         EXPECT_EQ(CountLog("WATCH-APPFW", c.logged, pid), 1) << c.what;
     }
-
-    // A very large request, sent with libdbus: Eldbus itself cannot send more than the
-    // socket takes at once.
-    EXPECT_EQ(SendHuge(name, 4 * 1024 * 1024), watch::appfw::kErrorInvalidRequest);
-    EXPECT_TRUE(WaitForLog("WATCH-APPFW", "exceed", pid, 2));
 
     // Wrong argument types are turned away by the bus binding itself.
     Eldbus_Message* wrong = bus.Method(name, "Launch");
@@ -236,14 +157,14 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
 
     // Unknown fields are ignored; the application still serves requests normally.
     Answer fine = bus.Call(RequestBuilder(bus.Method(name, "Launch"))
-                               .String("later", "field")
-                               .Bool("reply", true)
+                               .Field("later", "s", "field")
+                               .Field("reply", "b", EINA_TRUE)
                                .Extras({{"k", "v"}})
                                .Done());
     EXPECT_EQ(fine.errorName, "");
     EXPECT_EQ(fine.signature, "ia{ss}");
     EXPECT_TRUE(Alive(pid));
-    EXPECT_EQ(CountLog("WATCH-APPFW", "malformed launch request", pid), int(std::size(cases)) + 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "malformed launch request", pid), int(std::size(cases)));
     // Only the two good requests reached the application.
     EXPECT_EQ(Join(Lifecycle(AppLines(pid))), "create app_control app_control");
 }
@@ -254,43 +175,27 @@ TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
     const int service = std::stoi(Launch(kService, {})->extras.at("pid"));
     RawBus bus;
     const std::string uiName = watch::appfw::BusName(kUi);
-    struct Case {
-        const char* member;
-        const char* signature;
-        std::function<void(Eldbus_Message*)> args;
+    auto build = [&](const char* member, const char* sig, auto... args) {
+        Eldbus_Message* msg = bus.Method(uiName, member);
+        eldbus_message_arguments_append(msg, sig, args...);
+        return msg;
+    };
+    const struct {
+        Eldbus_Message* msg;
         const char* logged;
     } cases[] = {
-        {"Key", "s", [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", ""); },
-         "not a key name"},
-        {"Key", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "Esc ape\n"); },
-         "not a key name"},
-        {"Rotary", "bu",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "bu", EINA_TRUE, 0u); },
-         "notches must be 1 to 1000"},
-        {"Tap", "ii",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "ii", 5000000, 1); },
-         "far off the screen"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "relative.png"); },
-         "must be absolute"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) { eldbus_message_arguments_append(m, "s", "/tmp/shot.jpg"); },
-         "must be absolute"},
-        {"Screenshot", "s",
-         [](Eldbus_Message* m) {
-             eldbus_message_arguments_append(m, "s", "/nonexistent/dir/shot.png");
-         },
-         "cannot write"},
+        {build("Key", "s", ""), "not a key name"},
+        {build("Key", "s", "Esc ape\n"), "not a key name"},
+        {build("Rotary", "bu", EINA_TRUE, 0u), "notches must be 1 to 1000"},
+        {build("Tap", "ii", 5000000, 1), "far off the screen"},
+        {build("Screenshot", "s", "relative.png"), "must be absolute"},
+        {build("Screenshot", "s", "/tmp/shot.jpg"), "must be absolute"},
+        {build("Screenshot", "s", "/nonexistent/dir/shot.png"), "cannot write"},
     };
     int refused = 0;
-    for (const Case& c : cases) {
-        Eldbus_Message* msg = bus.Method(uiName, c.member);
-        c.args(msg);
-        Answer answer = bus.Call(msg);
-        EXPECT_NE(answer.errorName, "") << c.member << " " << c.logged;
-        ++refused;
-        EXPECT_TRUE(WaitForLog("WATCH-APPFW", "refused", ui, refused)) << c.logged;
+    for (const auto& c : cases) {
+        EXPECT_NE(bus.Call(c.msg).errorName, "") << c.logged;
+        EXPECT_TRUE(WaitForLog("WATCH-APPFW", "refused", ui, ++refused)) << c.logged;
         EXPECT_GE(CountLog("WATCH-APPFW", c.logged, ui), 1) << c.logged;
     }
     EXPECT_EQ(CountLog("WATCH-APPFW", "refused", ui), refused);
@@ -306,17 +211,14 @@ TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
 
 namespace {
 
-// This process stands in for test.appfw.ui2 and answers every launch with `answer`.
-struct FakeCallee {
-    static Eldbus_Message* (*answer)(const Eldbus_Message*);
-    static Eldbus_Message* Launch(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-        return answer(msg);
-    }
-};
-Eldbus_Message* (*FakeCallee::answer)(const Eldbus_Message*) = nullptr;
+// This process stands in for test.appfw.ui2 and answers every launch with gAnswer.
+Eldbus_Message* (*gAnswer)(const Eldbus_Message*) = nullptr;
+Eldbus_Message* FakeLaunch(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    return gAnswer(msg);
+}
 
 const Eldbus_Arg_Info kAnyRequest[] = {{"a{sv}", "request"}, {nullptr, nullptr}};
-const Eldbus_Method kFakeMethods[] = {{"Launch", kAnyRequest, nullptr, FakeCallee::Launch, 0},
+const Eldbus_Method kFakeMethods[] = {{"Launch", kAnyRequest, nullptr, FakeLaunch, 0},
                                       {nullptr, nullptr, nullptr, nullptr, 0}};
 const Eldbus_Service_Interface_Desc kFakeDesc = {
     watch::appfw::kInterface, kFakeMethods, nullptr, nullptr, nullptr, nullptr};
@@ -370,7 +272,7 @@ TEST_F(AppfwTest, MalformedRepliesGiveTheCallerAFailure) {
          "not today"},
     };
     for (const Case& c : cases) {
-        FakeCallee::answer = c.answer;
+        gAnswer = c.answer;
         auto reply = Launch(kUi2, {});
         EXPECT_TRUE(reply->called) << c.what;
         EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED) << c.what;

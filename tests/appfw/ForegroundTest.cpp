@@ -2,6 +2,8 @@
 #include "AppfwFixture.h"
 #include "LoopUtil.h"
 
+#include <sstream>
+
 using namespace appfwtest;
 using watchtest::Watchctl;
 
@@ -11,25 +13,23 @@ int PidOf(const std::shared_ptr<Reply>& reply) {
     return std::stoi(reply->extras.at("pid"));
 }
 
-// "ID TYPE STATE PID [front]" for one application in `watchctl app list`.
+// "ID TYPE STATE PID [front]" for one application in `watchctl app list`, spaces squeezed.
 std::string ListLine(const std::string& list, const std::string& appId) {
-    size_t at = list.find(appId + " ");
-    if (at == std::string::npos)
-        return std::string();
-    std::string line = list.substr(at, list.find('\n', at) - at);
-    std::string squeezed;
-    for (char c : line) {
-        if (c != ' ' || (!squeezed.empty() && squeezed.back() != ' '))
-            squeezed += c;
+    std::istringstream in(list);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string out;
+        for (std::string w; words >> w;)
+            out += (out.empty() ? "" : " ") + w;
+        if (out.rfind(appId + " ", 0) == 0)
+            return out;
     }
-    while (!squeezed.empty() && squeezed.back() == ' ')
-        squeezed.pop_back();
-    return squeezed;
+    return std::string();
 }
 
 } // namespace
 
-TEST_F(AppfwTest, LaunchingAnotherUiApplicationPausesTheOneInFront) {
+TEST_F(AppfwTest, OneUiApplicationIsInFrontAtATime) {
     Prepare();
     const int first = PidOf(Launch(kUi, {}));
     const int second = PidOf(Launch(kUi2, {}));
@@ -38,12 +38,14 @@ TEST_F(AppfwTest, LaunchingAnotherUiApplicationPausesTheOneInFront) {
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", second));
     EXPECT_EQ(Join(Lifecycle(AppLines(first))), "create app_control resume pause");
     EXPECT_EQ(Join(Lifecycle(AppLines(second))), "create app_control resume");
-
+    // A service does not take the front.
+    Launch(kService, {});
     auto list = Watchctl({"app", "list"});
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(ListLine(list.out, kUi), "test.appfw.ui ui paused " + std::to_string(first));
     EXPECT_EQ(ListLine(list.out, kUi2),
               "test.appfw.ui2 ui running " + std::to_string(second) + " front");
+    EXPECT_EQ(ListLine(list.out, kService).find("front"), std::string::npos) << list.out;
 
     // When the front application ends, the one behind it comes back.
     auto r = Watchctl({"app", "terminate", kUi2});
@@ -51,30 +53,25 @@ TEST_F(AppfwTest, LaunchingAnotherUiApplicationPausesTheOneInFront) {
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 2));
     EXPECT_TRUE(WaitForExit(second));
     EXPECT_EQ(Join(Lifecycle(AppLines(first))), "create app_control resume pause resume");
-}
 
-TEST_F(AppfwTest, ARequestBringsAPausedApplicationBackToTheFront) {
-    Prepare();
-    const int first = PidOf(Launch(kUi, {}));
-    const int second = PidOf(Launch(kUi2, {}));
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first));
+    // A request brings a paused application back to the front.
+    const int third = PidOf(Launch(kUi2, {}));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first, 2));
     Launch(kUi, {});
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", second));
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 2));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", third));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 3));
     EXPECT_EQ(Join(Lifecycle(AppLines(first))),
-              "create app_control resume pause app_control resume");
-    EXPECT_EQ(Join(Lifecycle(AppLines(second))), "create app_control resume pause");
-}
+              "create app_control resume pause resume pause app_control resume");
+    EXPECT_EQ(Join(Lifecycle(AppLines(third))), "create app_control resume pause");
 
-TEST_F(AppfwTest, AServiceDoesNotTakeTheFront) {
-    Prepare();
-    const int ui = PidOf(Launch(kUi, {}));
-    Launch(kService, {});
-    watchtest::RunLoopFor(0.3);
-    EXPECT_EQ(Join(Lifecycle(AppLines(ui))), "create app_control resume");
-    auto list = Watchctl({"app", "list"});
-    EXPECT_NE(ListLine(list.out, kUi).find("front"), std::string::npos) << list.out;
-    EXPECT_EQ(ListLine(list.out, kService).find("front"), std::string::npos) << list.out;
+    // Paused by hand, ui leaves the queue, and ui2 (behind it) comes forward.
+    r = Watchctl({"app", "pause"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first, 3));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", third, 2));
+    list = Watchctl({"app", "list", kUi2});
+    EXPECT_EQ(ListLine(list.out, kUi2),
+              "test.appfw.ui2 ui running " + std::to_string(third) + " front");
 }
 
 TEST_F(AppfwTest, LoweringOrHidingTheWindowPausesAndShowingResumes) {
@@ -89,21 +86,6 @@ TEST_F(AppfwTest, LoweringOrHidingTheWindowPausesAndShowingResumes) {
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", pid, 4));
     EXPECT_EQ(Join(Lifecycle(AppLines(pid))),
               "create app_control resume pause resume app_control resume pause resume");
-}
-
-TEST_F(AppfwTest, PausedByHandTheApplicationLeavesTheFront) {
-    Prepare();
-    const int first = PidOf(Launch(kUi, {}));
-    const int second = PidOf(Launch(kUi2, {}));
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first));
-    // ui2 is sent back by hand: it leaves the queue, and ui (behind it) comes forward.
-    auto r = Watchctl({"app", "pause"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", second));
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 2));
-    auto list = Watchctl({"app", "list", kUi});
-    EXPECT_EQ(ListLine(list.out, kUi),
-              "test.appfw.ui ui running " + std::to_string(first) + " front");
 }
 
 TEST_F(AppfwTest, LifecycleCommandsRefuseWhatIsNotThere) {

@@ -32,15 +32,21 @@ TEST_F(AppfwTest, SigtermAndSigintRunTerminateAndExitCleanly) {
     }
 }
 
-TEST_F(AppfwTest, CreateAnsweringFalseEndsTheApplication) {
+TEST_F(AppfwTest, CreateAnsweringFalseOrASecondInstanceEndsTheProgram) {
     Prepare();
     BackgroundProcess app({ProgramPath("appfw-test-ui")}, {"APPFW_TEST_CREATE=false"});
     EXPECT_EQ(app.Wait(10), 1);
     EXPECT_EQ(Join(Lifecycle(AppLines(app.Pid()))), "create");
     EXPECT_EQ(CountLog("WATCH-APPFW", "create answered false", app.Pid()), 1);
     // It never became reachable: a request starts a fresh instance.
-    auto reply = Launch(kUi, {});
-    EXPECT_TRUE(reply->hasReply);
+    EXPECT_TRUE(Launch(kUi, {})->hasReply);
+
+    // A second instance started by hand ends; the running one stays.
+    auto reply = Launch(kService, {});
+    BackgroundProcess second({ProgramPath("appfw-test-service")});
+    EXPECT_EQ(second.Wait(10), 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "is already running", second.Pid()), 1);
+    EXPECT_TRUE(Alive(std::stoi(reply->extras.at("pid"))));
 }
 
 TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
@@ -56,36 +62,29 @@ TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
     EXPECT_EQ(CountLog("WATCH-APPFW", "no device bus", app.Pid()), 1);
     EXPECT_EQ(app.Stop(SIGTERM), 0);
     EXPECT_EQ(Join(Lifecycle(AppLines(app.Pid()))), "create app_control resume pause terminate");
-}
 
-TEST_F(AppfwTest, ActivatedProgramThatCannotConnectExits) {
-    Prepare(false);
-    BackgroundProcess app(
+    // Started by the bus but unable to connect to it, a program exits before create.
+    BackgroundProcess activated(
         {ProgramPath("appfw-test-service")},
         {"DBUS_STARTER_ADDRESS=unix:path=/nonexistent", "DBUS_STARTER_BUS_TYPE=session"});
-    EXPECT_EQ(app.Wait(10), 1);
-    EXPECT_EQ(CountLog("WATCH-APPFW", "cannot connect to it: exiting", app.Pid()), 1);
-    EXPECT_TRUE(AppLines(app.Pid()).size() <= 1u); // no create
+    EXPECT_EQ(activated.Wait(10), 1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "cannot connect to it: exiting", activated.Pid()), 1);
+    EXPECT_EQ(Join(Lifecycle(AppLines(activated.Pid()))), ""); // no create
 }
 
-TEST_F(AppfwTest, ASecondInstanceStartedByHandEnds) {
+TEST_F(AppfwTest, ScreenshotsWithoutDisplayOrEngineComeFromTheBufferEngine) {
     Prepare();
-    auto reply = Launch(kService, {});
-    BackgroundProcess second({ProgramPath("appfw-test-service")});
-    EXPECT_EQ(second.Wait(10), 1);
-    EXPECT_EQ(CountLog("WATCH-APPFW", "is already running", second.Pid()), 1);
-    EXPECT_TRUE(Alive(std::stoi(reply->extras.at("pid"))));
-}
-
-TEST_F(AppfwTest, WithoutDisplayOrEngineTheBufferEngineIsUsed) {
-    Prepare();
+    auto r = watchtest::Watchctl({"screenshot", mDevice->Root() + "/none.png"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no application is in front"), std::string::npos) << r.err;
+    EXPECT_EQ(watchtest::Watchctl({"screenshot", "shot.jpg"}).status, 2);
     // Neither ELM_DISPLAY nor a display: the framework picks the buffer engine itself.
     BackgroundProcess app(
         {ProgramPath("appfw-test-ui")},
         {"ELM_DISPLAY=", "ELM_ENGINE=", "ELM_ACCEL=", "DISPLAY=", "WAYLAND_DISPLAY="});
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", app.Pid()));
     const std::string shot = mDevice->Root() + "/headless.png";
-    auto r = watchtest::Watchctl({"screenshot", shot});
+    r = watchtest::Watchctl({"screenshot", shot});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, shot + " 360x360\n");
     EXPECT_EQ(app.Stop(SIGTERM), 0);

@@ -7,7 +7,6 @@
 //   reply_twice          answer, then answer again (logs the second result)
 //   reply_result=failed|canceled
 //   exit_without_reply   keep a clone, call ui_app_exit without answering
-//   exit_after_ms=N      ui_app_exit N ms later
 //   lower_after_ms=N     elm_win_lower N ms later;  hide_after_ms / show_after_ms likewise
 //   send_to=APPID        send a request to APPID first; answer when its reply comes
 // The answer carries every extra of the request plus "pid". With the environment variable
@@ -100,23 +99,14 @@ app_control_h Keep(app_control_h request) {
     return clone;
 }
 
-double Millis(const std::string& text) {
-    return atof(text.c_str()) / 1000.0;
-}
-
+// Runs task in `ms` milliseconds, unless ms is empty.
 void After(const std::string& ms, Ecore_Task_Cb task, void* data) {
     if (!ms.empty())
-        ecore_timer_add(Millis(ms), task, data);
+        ecore_timer_add(atof(ms.c_str()) / 1000.0, task, data);
 }
 
 Eina_Bool ReplyLater(void* data) {
     Reply(static_cast<app_control_h>(data), {});
-    return ECORE_CALLBACK_CANCEL;
-}
-
-Eina_Bool ExitLater(void*) {
-    LOG("exit");
-    Quit();
     return ECORE_CALLBACK_CANCEL;
 }
 
@@ -142,21 +132,16 @@ int SendTo(const std::string& appId, app_control_reply_cb callback, void* data) 
 }
 
 #ifndef APPFW_TEST_SERVICE
-Eina_Bool LowerLater(void*) {
-    LOG("lower");
-    elm_win_lower(gApp.win);
-    return ECORE_CALLBACK_CANCEL;
-}
-
-Eina_Bool HideLater(void*) {
-    LOG("hide");
-    evas_object_hide(gApp.win);
-    return ECORE_CALLBACK_CANCEL;
-}
-
-Eina_Bool ShowLater(void*) {
-    LOG("show");
-    evas_object_show(gApp.win);
+// "lower", "hide" or "show" the window.
+Eina_Bool WindowLater(void* data) {
+    const std::string what = static_cast<const char*>(data);
+    LOG("%s", what.c_str());
+    if (what == "lower")
+        elm_win_lower(gApp.win);
+    else if (what == "hide")
+        evas_object_hide(gApp.win);
+    else
+        evas_object_show(gApp.win);
     return ECORE_CALLBACK_CANCEL;
 }
 
@@ -179,19 +164,6 @@ Eina_Bool OnKey(void*, Evas_Object*, Evas_Object*, Evas_Callback_Type type, void
         LOG("key %s", static_cast<Evas_Event_Key_Down*>(info)->key);
     return EINA_FALSE;
 }
-
-// Two halves of known colours, for the screenshot test.
-Evas_Object* Half(Evas_Object* win, int x, int r, int g, int b) {
-    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(win));
-    evas_object_color_set(rect, r, g, b, 255);
-    evas_object_move(rect, x, 0);
-    evas_object_resize(rect, 180, 360);
-    evas_object_show(rect);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
-    return rect;
-}
 #endif
 
 bool Create(void*) {
@@ -202,8 +174,13 @@ bool Create(void*) {
 #ifndef APPFW_TEST_SERVICE
     gApp.win = elm_win_add(nullptr, "appfw-test", ELM_WIN_BASIC);
     evas_object_resize(gApp.win, 360, 360);
-    Half(gApp.win, 0, 255, 0, 0);
-    Half(gApp.win, 180, 0, 0, 255);
+    // One rectangle over the window takes the pointer events.
+    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(gApp.win));
+    evas_object_resize(rect, 360, 360);
+    evas_object_show(rect);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
     elm_object_event_callback_add(gApp.win, OnKey, nullptr);
     evas_object_show(gApp.win);
 #endif
@@ -229,11 +206,10 @@ void AppControl(app_control_h request, void*) {
     free(caller);
 
 #ifndef APPFW_TEST_SERVICE
-    After(Extra(request, "lower_after_ms"), LowerLater, nullptr);
-    After(Extra(request, "hide_after_ms"), HideLater, nullptr);
-    After(Extra(request, "show_after_ms"), ShowLater, nullptr);
+    for (const char* what : {"lower", "hide", "show"})
+        After(Extra(request, (std::string(what) + "_after_ms").c_str()), WindowLater,
+              const_cast<char*>(what));
 #endif
-    After(Extra(request, "exit_after_ms"), ExitLater, nullptr);
 
     if (!Extra(request, "exit_without_reply").empty()) {
         Keep(request);

@@ -1,4 +1,5 @@
 #include "TestDevice.h"
+#include "LoopUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +8,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,14 +92,9 @@ struct ChildSetup {
         posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
         for (char** e = environ; *e; ++e) {
-            std::string entry = *e;
-            bool overridden = false;
-            for (const std::string& extra : env) {
-                size_t eq = extra.find('=');
-                if (entry.compare(0, eq + 1, extra, 0, eq + 1) == 0)
-                    overridden = true;
-            }
-            if (!overridden)
+            const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+            if (std::none_of(env.begin(), env.end(),
+                             [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
                 envStrings.push_back(entry);
         }
         for (const std::string& extra : env)
@@ -127,27 +123,11 @@ struct ChildSetup {
     }
 };
 
-// Starts argv with env added to this process's environment, stdout and stderr on pipes.
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int* outFd,
-            int* errFd) {
-    ChildSetup child;
-    if (!child.Prepare(argv, env))
-        return -1;
-    pid_t pid;
-    int rc = posix_spawn(&pid, child.args[0], &child.actions, nullptr, child.args.data(),
-                         child.envp.data());
-    child.Finish(rc == 0, outFd, errFd);
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0] << ": " << strerror(rc);
-        return -1;
-    }
-    return pid;
-}
-
-// Starts argv as Spawn does, but as the child of a small waiter process that reports the
-// child's pid and then its wait status on *statusFd. A main loop of this process may reap
-// any child of its own at any time (Ecore does, on SIGCHLD), which would lose the status
-// of a direct child; the waiter's report cannot be lost. *waiter is the waiter's pid.
+// Starts argv with env added to this process's environment, stdout and stderr on pipes,
+// as the child of a small waiter process that reports the child's pid and then its wait status on
+// *statusFd. A main loop of this process may reap any child of its own at any time (Ecore does, on
+// SIGCHLD), which would lose the status of a direct child; the waiter's report cannot be lost.
+// *waiter is the waiter's pid.
 pid_t SpawnWatched(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                    int* outFd, int* errFd, int* statusFd, pid_t* waiter) {
     ChildSetup child;
@@ -196,58 +176,21 @@ int DecodeStatus(int status) {
     return -1;
 }
 
-double MonoNow() {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
 } // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                          double timeoutSeconds) {
     ProcessResult result;
-    int outFd = -1, errFd = -1;
-    pid_t pid = Spawn(argv, env, &outFd, &errFd);
-    if (pid < 0)
+    BackgroundProcess process(argv, env);
+    if (process.Pid() <= 0)
         return result;
-
-    struct timespec start;
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    int open = 2;
-    bool killed = false;
-    while (open > 0) {
-        int n = poll(fds, 2, 100);
-        struct timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        double elapsed =
-            double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9;
-        if (elapsed > timeoutSeconds && !killed) {
-            kill(pid, SIGKILL);
-            killed = true;
-        }
-        if (n <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            char buf[4096];
-            ssize_t got = read(fds[i].fd, buf, sizeof(buf));
-            if (got <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(got));
-            }
-        }
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = DecodeStatus(status);
-    if (killed)
+    result.status = process.Wait(timeoutSeconds);
+    if (result.status < 0) {
         ADD_FAILURE() << argv[0] << " did not finish within " << timeoutSeconds << " s";
+        result.status = process.Stop(SIGKILL);
+    }
+    result.out = process.Out();
+    result.err = process.Err();
     return result;
 }
 
@@ -301,20 +244,11 @@ void BackgroundProcess::Pump(int timeoutMs) {
     }
 }
 
-bool BackgroundProcess::WaitForOutput(const std::string& text, double timeoutSeconds) {
-    const double end = MonoNow() + timeoutSeconds;
-    while (mOut.find(text) == std::string::npos) {
-        if (MonoNow() > end || (mOutFd < 0 && mErrFd < 0))
-            return false;
-        Pump(50);
-    }
-    return true;
-}
-
-bool BackgroundProcess::WaitForError(const std::string& text, double timeoutSeconds) {
-    const double end = MonoNow() + timeoutSeconds;
-    while (mErr.find(text) == std::string::npos) {
-        if (MonoNow() > end || (mOutFd < 0 && mErrFd < 0))
+bool BackgroundProcess::WaitFor(const std::string& stream, const std::string& text,
+                                double timeoutSeconds) {
+    const double end = Now() + timeoutSeconds;
+    while (stream.find(text) == std::string::npos) {
+        if (Now() > end || (mOutFd < 0 && mErrFd < 0))
             return false;
         Pump(50);
     }
@@ -324,7 +258,7 @@ bool BackgroundProcess::WaitForError(const std::string& text, double timeoutSeco
 int BackgroundProcess::Wait(double timeoutSeconds) {
     if (mStatus >= 0 || mPid <= 0)
         return mStatus;
-    const double end = MonoNow() + timeoutSeconds;
+    const double end = Now() + timeoutSeconds;
     for (;;) {
         Pump(20);
         int status;
@@ -333,7 +267,7 @@ int BackgroundProcess::Wait(double timeoutSeconds) {
             mStatus = DecodeStatus(status);
             return mStatus;
         }
-        if (MonoNow() > end)
+        if (Now() > end)
             return -1;
     }
 }

@@ -78,9 +78,13 @@ class BackgroundProcess {
 
     pid_t Pid() const { return mPid; }
     // Reads output until stdout holds `text` (true) or the time is up (false).
-    bool WaitForOutput(const std::string& text, double timeoutSeconds = 5.0);
+    bool WaitForOutput(const std::string& text, double timeoutSeconds = 5.0) {
+        return WaitFor(mOut, text, timeoutSeconds);
+    }
     // The same for stderr, where tools announce that they are ready.
-    bool WaitForError(const std::string& text, double timeoutSeconds = 5.0);
+    bool WaitForError(const std::string& text, double timeoutSeconds = 5.0) {
+        return WaitFor(mErr, text, timeoutSeconds);
+    }
     // Sends sig and waits for the end; the exit status as in ProcessResult.
     int Stop(int sig = 15, double timeoutSeconds = 5.0);
     // Waits for the process to end by itself; -1 when it is still running after the time.
@@ -90,6 +94,7 @@ class BackgroundProcess {
 
   private:
     void Pump(int timeoutMs);
+    bool WaitFor(const std::string& stream, const std::string& text, double timeoutSeconds);
     pid_t mPid = -1;
     int mOutFd = -1;
     int mErrFd = -1;

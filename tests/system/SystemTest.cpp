@@ -295,16 +295,16 @@ TEST_F(SystemTest, ALanguageChangeReachesTheOpenEditor) {
 // From a plain shell (only PATH, HOME and WATCH_ROOT), every command that succeeds says
 // nothing on stderr: the toolkit's system modules stay off without any variable.
 TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
-    const std::vector<std::string> plain = {"/usr/bin/env",
-                                            "-i",
-                                            std::string("PATH=") + getenv("PATH"),
-                                            std::string("HOME=") + getenv("HOME"),
-                                            "WATCH_ROOT=" + mDevice->Root(),
-                                            WATCHCTL_PATH};
+    // `watchctl ARGS...` from a shell whose home is `home`.
+    auto plain = [&](const std::string& home, std::vector<std::string> args) {
+        args.insert(args.begin(), {"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
+                                   "HOME=" + home, "WATCH_ROOT=" + mDevice->Root()});
+        return args;
+    };
     auto run = [&](const std::vector<std::string>& args) {
-        std::vector<std::string> argv = plain;
+        std::vector<std::string> argv{WATCHCTL_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
-        return argv;
+        return plain(getenv("HOME"), argv);
     };
     const std::string shot = kShotDir + "30-plain.png", band = appstest::kBandKey;
     const std::vector<std::vector<std::string>> commands = {
@@ -349,10 +349,9 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
     // about the toolkit's helper daemons.
     char home[] = "/tmp/plain-home-XXXXXX";
     ASSERT_NE(mkdtemp(home), nullptr);
-    LaunchEditor({"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
-                  std::string("HOME=") + home, "WATCH_ROOT=" + mDevice->Root(),
-                  "DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session",
-                  "WATCH_APP_ID=" + std::string(appstest::kEditor)});
+    LaunchEditor(plain(home, {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(),
+                              "DBUS_STARTER_BUS_TYPE=session",
+                              "WATCH_APP_ID=" + std::string(appstest::kEditor)}));
     ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
     EXPECT_EQ(mEditor->Wait(10), 0);
     EXPECT_TRUE(mEditor->Err().empty()) << mEditor->Err().substr(0, 400);
