@@ -60,25 +60,3 @@ TEST_F(ElementaryHelperTest, NullParentsAndEmptyStylesCreateNothing) {
     EXPECT_EQ(mHelper.CreateImageWithColorClass(mWin, "", ""), nullptr);
     EXPECT_EQ(Bodies().size(), 6u) << mLog.Dump(); // one line each
 }
-
-TEST_F(ElementaryHelperTest, VerticalPageScroller) {
-    Evas_Object* scroller = mHelper.CreateScroller(mWin, 360, false);
-    ASSERT_NE(scroller, nullptr);
-    int pw = -1, ph = -1;
-    elm_scroller_page_size_get(scroller, &pw, &ph);
-    EXPECT_EQ(pw, 0);
-    EXPECT_EQ(ph, 360);
-    EXPECT_TRUE(elm_object_scroll_lock_x_get(scroller));
-    EXPECT_FALSE(elm_object_scroll_lock_y_get(scroller));
-    int lh = -1, lv = -1;
-    elm_scroller_page_scroll_limit_get(scroller, &lh, &lv);
-    EXPECT_EQ(lv, 1); // one page per flick
-    EXPECT_GT(lh, 1); // 0 asks EFL for no limit on the locked axis
-    EXPECT_TRUE(evas_object_visible_get(scroller));
-
-    Evas_Object* horizontal = mHelper.CreateScroller(mWin, 200, true);
-    elm_scroller_page_size_get(horizontal, &pw, &ph);
-    EXPECT_EQ(pw, 200);
-    EXPECT_EQ(ph, 0);
-    EXPECT_TRUE(elm_object_scroll_lock_y_get(horizontal));
-}

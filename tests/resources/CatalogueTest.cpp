@@ -108,38 +108,3 @@ TEST(Catalogues, NoticeTemplateHasExactlyOnePercentS) {
         }
     }
 }
-
-TEST(Catalogues, LanguageSwitchAtRunTimeSwitchesTheTexts) {
-    watchtest::TestDevice device;
-    const std::string localeDir = device.PackagePath("res") + "/locale";
-    restest::ElmSession elm(false);
-    // As the shell does it: the domain bound to <resource dir>/locale, then
-    // elm_language_set with the value of "db/menu_widget/language".
-    ASSERT_NE(bindtextdomain(kDomain, localeDir.c_str()), nullptr);
-
-    const struct {
-        const char* language;
-        const char* title;
-        const char* ok;
-    } steps[] = {
-        {"ko_KR.UTF-8", "색상", "확인"},     {"de_DE.UTF-8", "Farbe", "OK"},
-        {"ja_JP.UTF-8", "カラー", "OK"},     {"fr_FR.UTF-8", "Couleur", "OK"},
-        {"es_ES.UTF-8", "Color", "Aceptar"}, {"en_US.UTF-8", "Colour", "OK"},
-        {"ko_KR.UTF-8", "색상", "확인"},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.language);
-        // glibc's gettext ignores catalogues under the "C" locale: the language's locale
-        // must exist (tools/setup-deps generates them).
-        locale_t probe = newlocale(LC_ALL_MASK, step.language, nullptr);
-        ASSERT_NE(probe, nullptr) << "the locale " << step.language
-                                  << " is not generated on this machine; run tools/setup-deps";
-        freelocale(probe);
-
-        elm_language_set(step.language);
-        EXPECT_STREQ(dgettext(kDomain, "WDS_CLOCK_MBODY_COLOR"), step.title);
-        EXPECT_STREQ(dgettext(kDomain, "WDS_ST_BUTTON_OK_ABB"), step.ok);
-    }
-    // An id the catalogue does not have comes back unchanged.
-    EXPECT_STREQ(dgettext(kDomain, "NO_SUCH_ID"), "NO_SUCH_ID");
-}

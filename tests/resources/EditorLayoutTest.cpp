@@ -46,13 +46,6 @@ struct Screen {
     ~Screen() { evas_object_del(win); }
 };
 
-Eina_Rectangle PartGeometry(Evas_Object* edje, const char* part) {
-    Eina_Rectangle r = {0, 0, 0, 0};
-    edje_object_calc_force(edje);
-    edje_object_part_geometry_get(edje, part, &r.x, &r.y, &r.w, &r.h);
-    return r;
-}
-
 Eina_Rectangle ObjectGeometry(Evas_Object* obj) {
     Eina_Rectangle r = {0, 0, 0, 0};
     evas_object_geometry_get(obj, &r.x, &r.y, &r.w, &r.h);
@@ -129,30 +122,6 @@ TEST(EditorLayout, SignalsShowAndHideTheirParts) {
             EXPECT_EQ(ObjectGeometry(content).h, 360);
         }
     }
-}
-
-TEST(EditorLayout, FocusAnimationRunsOnceAndSettles) {
-    ElmSession elm(false);
-    Screen screen;
-    Evas_Object* frame = screen.Layout("EditSelectLayout");
-    ASSERT_NE(frame, nullptr);
-    Evas_Object* edje = elm_layout_edje_get(frame);
-    restest::Grab(screen.win);
-    Eina_Rectangle settled = PartGeometry(edje, "focus_ring");
-
-    elm_layout_signal_emit(frame, "focus,anim,start", "");
-    edje_object_message_signal_process(edje);
-    // The ring starts wide, shrinks onto the preview, then the glow runs out once.
-    EXPECT_STREQ(edje_object_part_state_get(edje, "focus_ring", nullptr), "focus_start");
-    EXPECT_TRUE(WaitForPartState(edje, "focus_glow", "glow_start")) << "the glow never ran";
-    EXPECT_TRUE(WaitForPartState(edje, "focus_glow", "default"));
-    EXPECT_STREQ(edje_object_part_state_get(edje, "focus_ring", nullptr), "default");
-    Eina_Rectangle ring = PartGeometry(edje, "focus_ring");
-    EXPECT_EQ(ring.w, settled.w);
-    EXPECT_EQ(ring.x, settled.x);
-    // The frame surrounds the 270 px preview, centred on the screen.
-    EXPECT_GT(ring.w, 270);
-    EXPECT_EQ(ring.x + ring.w / 2, 180);
 }
 
 namespace {

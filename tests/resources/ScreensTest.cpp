@@ -171,69 +171,6 @@ TEST(Screens, TutorialOverlayReadsInKoreanAndJapanese) {
 
 namespace {
 
-// What a text looks like in a text part of the editor's layout and the theme's styles:
-// the OK button (TEXT, bold), the tutorial guide (TEXTBLOCK) and the toast (label).
-struct TextSamples {
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* guide = nullptr;
-    Evas_Object* button = nullptr;
-
-    TextSamples() {
-        guide = EditorLayout(win, "TutorialContentLayout");
-        evas_object_move(guide, 0, 0);
-        evas_object_resize(guide, 360, 360);
-        button = elm_button_add(win);
-        elm_object_style_set(button, "bottom");
-        evas_object_move(button, 0, 282);
-        evas_object_resize(button, 360, 78);
-        evas_object_show(button);
-    }
-    ~TextSamples() { evas_object_del(win); }
-
-    // Pixels of the guide and of the button with the text.
-    std::pair<std::vector<uint32_t>, std::vector<uint32_t>> Render(const char* text) {
-        elm_layout_text_set(guide, "guide.text", text);
-        elm_object_text_set(button, text);
-        Picture pic = restest::Grab(win);
-        return {Region(pic, 50, 60, 260, 170), Region(pic, 60, 282, 240, 50)};
-    }
-};
-
-} // namespace
-
-// A glyph the fonts lack is drawn the same whatever the character (a box, or nothing), so
-// two different characters rendering differently means both have real glyphs.
-TEST(Screens, KoreanAndJapaneseRenderAsGlyphsNotBoxes) {
-    ElmSession elm;
-    TextSamples samples;
-    // Two code points no installed font has: drawn alike, which is what the check uses.
-    auto missingA = samples.Render("\xf4\x8f\xbf\xbd"); // U+10FFFD
-    auto missingB = samples.Render("\xf4\x8f\xbf\xbc"); // U+10FFFC
-    EXPECT_EQ(missingA.first, missingB.first);
-    EXPECT_EQ(missingA.second, missingB.second);
-
-    const char* pairs[][2] = {
-        {"한", "국"}, // Hangul
-        {"カ", "ラ"}, // Katakana
-        {"画", "面"}, // Kanji
-        {"ä", "ß"},   // German
-        {"é", "ñ"},   // French, Spanish
-    };
-    for (const auto& pair : pairs) {
-        SCOPED_TRACE(pair[0]);
-        auto a = samples.Render(pair[0]);
-        auto b = samples.Render(pair[1]);
-        EXPECT_NE(a.first, b.first)
-            << "the guide draws " << pair[0] << " and " << pair[1] << " alike";
-        EXPECT_NE(a.second, b.second)
-            << "the button draws " << pair[0] << " and " << pair[1] << " alike";
-        EXPECT_NE(a.first, missingA.first) << "the guide has no glyph for " << pair[0];
-        EXPECT_NE(a.second, missingA.second) << "the button has no glyph for " << pair[0];
-    }
-}
-
-namespace {
-
 bool OnScreen(int x, int y) {
     const double dx = x - 180.0, dy = y - 180.0;
     return dx * dx + dy * dy <= 180.0 * 180.0;

@@ -54,10 +54,6 @@ struct ScopedEnv {
     ~ScopedEnv() { unsetenv(name.c_str()); }
 };
 
-void Count(void* data, Evas_Object*, void*) {
-    ++*static_cast<int*>(data);
-}
-
 } // namespace
 
 TEST(WatchTheme, AppliesOnceAndProvidesEveryStyleGroup) {
@@ -110,44 +106,6 @@ TEST(WatchTheme, FileThatIsNotTheThemeIsRefused) {
     // An empty variable means the built-in path.
     ScopedEnv env("WATCH_THEME_FILE", "");
     EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
-}
-
-TEST(WatchTheme, EmptyNaviframeItemHasNoTitleAndFinishesItsTransitions) {
-    ElmSession elm;
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* nf = elm_naviframe_add(win);
-    evas_object_size_hint_weight_set(nf, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
-    elm_win_resize_object_add(win, nf);
-    evas_object_show(nf);
-    int finished = 0;
-    evas_object_smart_callback_add(nf, "transition,finished", Count, &finished);
-
-    Evas_Object* first = evas_object_rectangle_add(evas_object_evas_get(win));
-    Elm_Object_Item* it = elm_naviframe_item_push(nf, "A title", nullptr, nullptr, first, "empty");
-    ASSERT_NE(it, nullptr);
-    EXPECT_STREQ(elm_object_item_style_get(it), "empty");
-    restest::Grab(win);
-    // The content fills the whole item: no title area above it.
-    Evas_Coord x, y, w, h;
-    evas_object_geometry_get(first, &x, &y, &w, &h);
-    EXPECT_EQ(y, 0);
-    EXPECT_EQ(w, 360);
-    EXPECT_EQ(h, 360);
-
-    // A second push slides and reports the end of its transition.
-    Evas_Object* second = evas_object_rectangle_add(evas_object_evas_get(win));
-    ASSERT_NE(elm_naviframe_item_push(nf, "B", nullptr, nullptr, second, "empty"), nullptr);
-    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
-    restest::Grab(win);
-    evas_object_geometry_get(second, &x, &y, &w, &h);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(h, 360);
-    // And a pop, back to the first.
-    finished = 0;
-    elm_naviframe_item_pop(nf);
-    EXPECT_TRUE(watchtest::RunLoopUntil([&] { return finished >= 1; }, 3.0));
-    EXPECT_EQ(elm_naviframe_top_item_get(nf), it);
-    evas_object_del(win);
 }
 
 TEST(WatchTheme, OkButtonTakesTheWatchFacesTableColoursThroughTheUxTheme) {

@@ -76,21 +76,6 @@ TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
                                                   "(mFontTable == NULL) [return]"}));
 }
 
-TEST_F(ThemeTables, WithoutTheFacesSharedResources) {
-    TestDevice device(false);
-    ChangeableTheme theme;
-    EXPECT_EQ(theme.InitChangeableTheme(), -1);
-    EXPECT_EQ(Guards(),
-              (std::vector<std::string>{"(ret != ERR_OK) [return]", "(ret.length() < 1) [return]",
-                                        "(colorTablePath.length() < 1) [return]",
-                                        "(mColorTable == NULL) [return]"}))
-        << mLog.Dump();
-
-    // A failed lookup is not kept: once the face is there, it is found.
-    device.Install();
-    EXPECT_EQ(theme.GetSharedResourceDirectoryPath(), device.PackagePath("shared/res/"));
-}
-
 TEST_F(ThemeTables, AFontTableThatFailsLeavesTheColoursLoaded) {
     TestDevice device;
     std::filesystem::remove(device.Root() + "/" + TABLES + "changeableColorInfo_font.xml");

@@ -66,15 +66,6 @@ Coverage Measure(const std::vector<uint32_t>& pixels, int size) {
 
 } // namespace
 
-TEST_F(Scaffold, EachStepNeedsItsParents) {
-    ViewBasicElements elements;
-    EXPECT_EQ(elements.CreateBackground(), nullptr);
-    EXPECT_EQ(elements.CreateConformant(), nullptr);
-    EXPECT_EQ(elements.CreateCircleSurface(), nullptr);
-    EXPECT_EQ(elements.CreateMainLayout(), nullptr);
-    EXPECT_EQ(elements.CreateNaviframe(), nullptr);
-}
-
 TEST_F(Scaffold, NothingIsDrawnOutsideTheCircle) {
     ViewBasicElements elements;
     ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
@@ -97,19 +88,6 @@ TEST_F(Scaffold, NothingIsDrawnOutsideTheCircle) {
     EXPECT_EQ(pixels[20 * 360 + 180], 0xff0000ffu);
     EXPECT_EQ(pixels[20 * 360 + 5] >> 24, 0u);
     EXPECT_EQ(pixels[180 * 360 + 180], 0xffc81e1eu);
-}
-
-TEST_F(Scaffold, TheCircleFollowsTheWindowsSize) {
-    ViewBasicElements elements;
-    ASSERT_EQ(elements.SetupViewBasicElements(), 0) << mLog.Dump();
-    Evas_Object* window = ViewBasicElements::GetWindow();
-    elm_bg_color_set(ViewBasicElements::GetBackground(), 255, 255, 255);
-    evas_object_resize(window, 200, 200);
-    std::vector<uint32_t> pixels = Render(window);
-    ASSERT_EQ(pixels.size(), 200u * 200u);
-    Coverage c = Measure(pixels, 200);
-    EXPECT_EQ(c.drawnOutside, 0);
-    EXPECT_EQ(c.clearInside, 0);
 }
 
 TEST_F(Scaffold, ADeletedWindowIsNoLongerHandedOut) {

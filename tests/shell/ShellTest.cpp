@@ -230,16 +230,6 @@ TEST_F(Shell, ThemeChanges) {
     EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Resume(false)"}));
 }
 
-TEST_F(Shell, TimeSettingChangesReachNoScreen) {
-    Start();
-    mLog.Clear();
-    SystemTimeChangedCb(nullptr, mApp);
-    SettingApplicationTimezoneIdChangedCb(nullptr, mApp);
-    SettingApplicationDateFormatChangedCb(nullptr, mApp);
-    EXPECT_TRUE(Bodies().empty()) << mLog.Dump();
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
-}
-
 TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
     Start();
     AppPause(mApp);
