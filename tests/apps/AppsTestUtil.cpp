@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace appstest {
@@ -39,6 +40,12 @@ std::string DumpLog(const std::string& tag) {
 
 namespace {
 
+// Requests still waiting for their reply; ForgetLaunches() drops those that never get one.
+std::set<std::shared_ptr<Reply>*>& Pending() {
+    static std::set<std::shared_ptr<Reply>*> pending;
+    return pending;
+}
+
 bool CollectExtra(app_control_h handle, const char* key, void* data) {
     char* value = nullptr;
     if (app_control_get_extra_data(handle, key, &value) == APP_CONTROL_ERROR_NONE) {
@@ -56,6 +63,7 @@ void OnReply(app_control_h, app_control_h reply, app_control_result_e result, vo
     r.hasReply = reply != nullptr;
     if (reply)
         app_control_foreach_extra_data(reply, CollectExtra, &r.extras);
+    Pending().erase(holder);
     delete holder;
 }
 
@@ -78,7 +86,9 @@ std::shared_ptr<Reply> Send(const std::string& appId,
     if (rc == APP_CONTROL_ERROR_NONE) {
         auto* holder = new std::shared_ptr<Reply>(reply);
         rc = app_control_send_launch_request(request, OnReply, holder);
-        if (rc != APP_CONTROL_ERROR_NONE)
+        if (rc == APP_CONTROL_ERROR_NONE)
+            Pending().insert(holder);
+        else
             delete holder;
     }
     if (request)
@@ -100,6 +110,9 @@ std::shared_ptr<Reply> Launch(const std::string& appId,
 
 void ForgetLaunches() {
     watch::appfw::ShutdownLaunches();
+    for (auto* holder : Pending())
+        delete holder;
+    Pending().clear();
 }
 
 std::string AppListLine(const std::string& appId) {

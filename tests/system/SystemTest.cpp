@@ -297,8 +297,13 @@ TEST_F(SystemTest, ALanguageChangeReachesTheOpenEditor) {
 TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
     // `watchctl ARGS...` from a shell whose home is `home`.
     auto plain = [&](const std::string& home, std::vector<std::string> args) {
-        args.insert(args.begin(), {"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
-                                   "HOME=" + home, "WATCH_ROOT=" + mDevice->Root()});
+        std::vector<std::string> env{"/usr/bin/env", "-i", std::string("PATH=") + getenv("PATH"),
+                                     "HOME=" + home, "WATCH_ROOT=" + mDevice->Root()};
+        // A sanitizer build's own settings (reports to files) are not the toolkit's.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = getenv(name))
+                env.push_back(std::string(name) + "=" + value);
+        args.insert(args.begin(), env.begin(), env.end());
         return args;
     };
     auto run = [&](const std::vector<std::string>& args) {
@@ -347,6 +352,7 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
 
     // The editor itself, started from that shell with a home of its own: quiet too, also
     // about the toolkit's helper daemons.
+    ASSERT_TRUE(WaitSlowly([] { return appstest::PidOf(appstest::kEditor) == 0; }));
     char home[] = "/tmp/plain-home-XXXXXX";
     ASSERT_NE(mkdtemp(home), nullptr);
     LaunchEditor(plain(home, {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(),
