@@ -24,13 +24,6 @@ uint32_t Rgb(unsigned rgb) {
     return 0xFF000000u | rgb;
 }
 
-// The colour r pixels from the centre along a hand turned by degrees.
-uint32_t Along(const appstest::Image& image, double degrees, double r) {
-    const double a = degrees * 3.14159265358979 / 180;
-    return image.At(static_cast<int>(std::lround(180 + r * std::sin(a))),
-                    static_cast<int>(std::lround(180 - r * std::cos(a))));
-}
-
 // Pixels of a buffer canvas after a render, 0xAARRGGBB.
 appstest::Image Pixels(Ecore_Evas* ee) {
     ecore_evas_manual_render(ee);
@@ -123,38 +116,6 @@ TEST_F(FaceCanvas, BandsOutsideThePaletteAreRefusedAndTheFaceStays) {
         EXPECT_EQ(mFace->Band(), 2);
     }
     EXPECT_EQ(Pixels(mEe).pixels, before.pixels);
-}
-
-TEST_F(FaceCanvas, TheHandsShowTheTime) {
-    ASSERT_TRUE(mFace->SetBand(0));
-    const dalvexa_band_colors* colors = dalvexa_band_get(0);
-    const uint32_t ink = Rgb(colors->ink), accent = Rgb(colors->accent), dial = Rgb(colors->dial);
-    // 3:00:30 - hour hand towards 3, minute hand just past 12, seconds hand at 6.
-    mFace->SetTime(3, 0, 30);
-    appstest::Image image = Pixels(mEe);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 90.25, 60), ink), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 3, 100), ink), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 180, 100), accent), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 270, 60), dial), 2); // no hand there
-
-    // 21:30:00 - the hour hand between 9 and 10, the minute hand at 6, seconds at 12.
-    mFace->SetTime(21, 30, 0);
-    image = Pixels(mEe);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 90.25, 60), dial), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 285, 60), ink), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 180, 130), ink), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 0, 100), accent), 2);
-    EXPECT_LE(appstest::ColorDistance(Along(image, 180, 34), accent), 2); // counterweight
-}
-
-TEST(FaceAngles, HandsTurnClockwiseFromTwelveAndWrap) {
-    EXPECT_DOUBLE_EQ(FaceClock::HourAngle(10, 8, 36), 304.3);
-    EXPECT_DOUBLE_EQ(FaceClock::HourAngle(22, 8, 36), 304.3);
-    EXPECT_DOUBLE_EQ(FaceClock::MinuteAngle(8, 36), 51.6);
-    EXPECT_DOUBLE_EQ(FaceClock::SecondAngle(36), 216);
-    EXPECT_DOUBLE_EQ(FaceClock::SecondAngle(60), 0);
-    EXPECT_DOUBLE_EQ(FaceClock::SecondAngle(-1), 354);
-    EXPECT_DOUBLE_EQ(FaceClock::HourAngle(0, 0, 0), 0);
 }
 
 namespace {

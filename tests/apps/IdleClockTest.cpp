@@ -88,13 +88,6 @@ TEST_F(IdleClockTest, BootStartsOneComponentAndShutdownStopsIt) {
     EXPECT_EQ(Watchctl({"shutdown"}).status, 0); // nothing left to stop
 }
 
-TEST_F(IdleClockTest, WithoutABusTheProgramRefusesToStart) {
-    auto r = watchtest::RunProcess({BUILD_BIN "/watch-idle-clock"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(appstest::CountLog(kTag, "no device bus in " + mDevice->Root()), 1);
-}
-
 TEST_F(IdleClockTest, ShowingBringsTheNamedClockToTheFrontAndClearsTheKey) {
     mDevice->Boot();
     ASSERT_EQ(vconf_set_str(kClock, appstest::kFace), VCONF_OK);
@@ -137,14 +130,6 @@ TEST_F(IdleClockTest, ARequestWithoutAUsableClockIsLoggedAndStillCleared) {
     free(text);
     EXPECT_EQ(appstest::CountLog(kTag, "brought to the front"), 0);
     EXPECT_TRUE(Alive(ComponentPid()));
-}
-
-TEST_F(IdleClockTest, ARequestMadeWhileTheDeviceWasDownIsServedAtBoot) {
-    ASSERT_EQ(vconf_set_str(kClock, appstest::kFace), VCONF_OK);
-    ASSERT_EQ(vconf_set_int(kShow, 1), VCONF_OK);
-    mDevice->Boot();
-    EXPECT_TRUE(WaitForShowCleared());
-    EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kFace); }));
 }
 
 TEST_F(IdleClockTest, ARequestWithdrawnDuringTheTransitionLeavesTheClockAlone) {

@@ -1,5 +1,6 @@
 // A device root that cannot be used, and launch requests that nobody can answer: every
 // command and call ends with one clear error, nothing crashes, nothing stored is lost.
+#include "AppsTestUtil.h"
 #include "FaultsTestUtil.h"
 #include "LogCapture.h"
 #include "app_control.h"
@@ -46,44 +47,6 @@ void ExpectRefused(const ProcessResult& r, const std::string& what, const std::s
 const std::string kStage = WATCH_PACKAGE_STAGE;
 
 } // namespace
-
-TEST(DeviceRootFault, ARootThatIsAFileGivesClearErrors) {
-    TestDevice device(false);
-    const std::string root = device.Root() + "/not-a-folder";
-    std::ofstream(root) << "a file\n";
-    setenv("WATCH_ROOT", root.c_str(), 1);
-
-    // Each command, and what its one line says.
-    const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
-        {{"vconf", "set", "db/x", "1", "--type", "int"},
-         root + "/settings/vconf.db: Not a directory"},
-        {{"vconf", "get", "db/x"}, root + "/settings/vconf.db: Not a directory"},
-        {{"lang", "de_DE.UTF-8"}, root + "/settings/vconf.db: Not a directory"},
-        {{"boot"}, "cannot create " + root + "/run"},
-        {{"install", kStage}, "cannot create " + root + "/apps"},
-        {{"log"}, root + "/log/watch.log: Not a directory"},
-        {{"launch", "com.korvane.clock-dalvexa.editor", "--timeout", "2"},
-         "no such application is installed"},
-        {{"app", "list"}, "the device in " + root + " is not booted"},
-    };
-    for (const auto& command : commands)
-        ExpectRefused(Watchctl(command.first, {}, 20), command.first[0], command.second);
-
-    // The C calls fail with their error codes and one log line each.
-    EcoreScope ecore;
-    watchtest::LogCapture log;
-    EXPECT_EQ(vconf_set_int("db/x", 1), VCONF_ERROR_FILE);
-    int value = 0;
-    EXPECT_EQ(vconf_get_int("db/x", &value), VCONF_ERROR_FILE);
-    EXPECT_EQ(log.Count("Not a directory"), 2) << log.Dump();
-    app_control_h request = nullptr;
-    ASSERT_EQ(app_control_create(&request), APP_CONTROL_ERROR_NONE);
-    app_control_set_app_id(request, "com.korvane.clock-dalvexa.service");
-    EXPECT_EQ(app_control_send_launch_request(request, nullptr, nullptr),
-              APP_CONTROL_ERROR_APP_NOT_FOUND);
-    app_control_destroy(request);
-    EXPECT_EQ(log.Count("is installed"), 1) << log.Dump();
-}
 
 // Another user's device: the root exists but this process may not look inside. Nothing
 // there is changed or lost by the attempts.
@@ -163,27 +126,6 @@ class UnanswerableLaunchTest : public ::testing::Test {
         ecore_shutdown();
     }
 
-    struct Outcome {
-        bool called = false;
-        app_control_result_e result = APP_CONTROL_RESULT_SUCCEEDED;
-    };
-    // Sends a request that wants a reply; the outcome fills in when the callback runs.
-    int Send(const char* appId, Outcome* outcome) {
-        app_control_h request = nullptr;
-        app_control_create(&request);
-        app_control_set_app_id(request, appId);
-        const int rc = app_control_send_launch_request(
-            request,
-            [](app_control_h, app_control_h, app_control_result_e result, void* data) {
-                auto* o = static_cast<Outcome*>(data);
-                o->called = true;
-                o->result = result;
-            },
-            outcome);
-        app_control_destroy(request);
-        return rc;
-    }
-
     std::unique_ptr<TestDevice> mDevice;
 };
 
@@ -191,14 +133,17 @@ class UnanswerableLaunchTest : public ::testing::Test {
 
 TEST_F(UnanswerableLaunchTest, ARequestNobodyCanAnswerFailsWithALine) {
     watchtest::LogCapture log;
-    Outcome unknown, missing, dies;
-    EXPECT_EQ(Send("fault.unknown", &unknown), APP_CONTROL_ERROR_APP_NOT_FOUND);
-    ASSERT_EQ(Send("fault.missing", &missing), APP_CONTROL_ERROR_NONE);
-    ASSERT_EQ(Send("fault.dies", &dies), APP_CONTROL_ERROR_NONE);
-    EXPECT_TRUE(RunLoopUntil([&] { return missing.called && dies.called; }, 30));
-    EXPECT_FALSE(unknown.called);
-    EXPECT_EQ(missing.result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(dies.result, APP_CONTROL_RESULT_FAILED);
+    int sent[3] = {-1, -1, -1};
+    auto unknown = appstest::Send("fault.unknown", {}, nullptr, &sent[0]);
+    auto missing = appstest::Send("fault.missing", {}, nullptr, &sent[1]);
+    auto dies = appstest::Send("fault.dies", {}, nullptr, &sent[2]);
+    EXPECT_EQ(sent[0], APP_CONTROL_ERROR_APP_NOT_FOUND);
+    ASSERT_EQ(sent[1], APP_CONTROL_ERROR_NONE);
+    ASSERT_EQ(sent[2], APP_CONTROL_ERROR_NONE);
+    EXPECT_TRUE(RunLoopUntil([&] { return missing->called && dies->called; }, 30));
+    EXPECT_FALSE(unknown->called);
+    EXPECT_EQ(missing->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(dies->result, APP_CONTROL_RESULT_FAILED);
     EXPECT_EQ(log.Count("no application \"fault.unknown\" is installed"), 1) << log.Dump();
     EXPECT_EQ(log.Count("launch request to fault.missing failed"), 1) << log.Dump();
     EXPECT_EQ(log.Count("launch request to fault.dies failed"), 1) << log.Dump();

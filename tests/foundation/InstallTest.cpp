@@ -15,8 +15,6 @@ using watchtest::Watchctl;
 TEST(Install, LaysOutThePackageAndItsManifest) {
     TestDevice device;
     const fs::path pkg = device.PackagePath("");
-    for (const char* sub : {"bin", "res", "shared/res", "data", "shared/data", "cache"})
-        EXPECT_TRUE(fs::is_directory(pkg / sub)) << sub;
 
     watch::PackageInfo info;
     std::string error;
@@ -32,16 +30,6 @@ TEST(Install, LaysOutThePackageAndItsManifest) {
     ASSERT_TRUE(watch::FindApp("com.korvane.clock-dalvexa", &app));
     EXPECT_EQ(app.type, watch::AppType::Ui);
     EXPECT_FALSE(watch::FindApp("com.korvane.clock-dalvexa.other", &app));
-}
-
-TEST(Install, ReinstallKeepsDataAndReplacesPrograms) {
-    TestDevice device;
-    const fs::path pkg = device.PackagePath("");
-    std::ofstream(pkg / "data" / "kept.db") << "data";
-    std::ofstream(pkg / "bin" / "stale") << "old";
-    device.Install();
-    EXPECT_EQ(ReadFile((pkg / "data" / "kept.db").string()), "data");
-    EXPECT_FALSE(fs::exists(pkg / "bin" / "stale"));
 }
 
 namespace {

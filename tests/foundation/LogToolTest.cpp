@@ -92,39 +92,3 @@ TEST(WatchctlLog, PrintsAndFilters) {
     EXPECT_EQ(Lines(warn.out).size(), 2u);
     EXPECT_EQ(warn.out.find("second"), std::string::npos);
 }
-
-TEST(WatchctlLog, FollowShowsLaterLines) {
-    TestDevice device(false);
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FOLLOW", "before");
-    watchtest::BackgroundProcess follower({WATCHCTL_PATH, "log", "-f", "--tag", "FOLLOW"});
-    ASSERT_TRUE(follower.WaitForOutput("FOLLOW: before")) << follower.Err();
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "OTHER", "filtered out");
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FOLLOW", "after");
-    EXPECT_TRUE(follower.WaitForOutput("FOLLOW: after")) << follower.Out();
-    EXPECT_EQ(follower.Out().find("filtered out"), std::string::npos);
-}
-
-namespace {
-bool gLogAtExit = false;
-// Runs after every static destructor of the process, dlog's own included.
-__attribute__((destructor)) void LogAtExit() {
-    if (gLogAtExit)
-        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "released at exit");
-}
-} // namespace
-
-TEST(PlatformLog, LoggingDuringProcessExitIsSafe) {
-    TestDevice device(false);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        gLogAtExit = true;
-        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "EXIT", "before exit");
-        exit(0); // runs static destructors
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_NE(ReadFile(device.Root() + "/log/watch.log").find("EXIT: released at exit"),
-              std::string::npos);
-}

@@ -123,18 +123,6 @@ TEST(Preference, TypedValuesAndTheirErrors) {
     EXPECT_EQ(preference_get_double("d", &d), PREFERENCE_ERROR_NO_KEY);
 }
 
-TEST(PreferenceNotify, WatchingAKeyThatDoesNotExistYetFails) {
-    TestDevice device;
-    AsEditor editor;
-    EXPECT_EQ(preference_set_changed_cb(kBandKey, Record, nullptr), PREFERENCE_ERROR_NO_KEY);
-    EXPECT_EQ(preference_unset_changed_cb(kBandKey), PREFERENCE_ERROR_INVALID_PARAMETER);
-    ASSERT_EQ(preference_set_int(kBandKey, 0), PREFERENCE_ERROR_NONE);
-    EXPECT_EQ(preference_set_changed_cb(kBandKey, nullptr, nullptr),
-              PREFERENCE_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(preference_set_changed_cb(kBandKey, Record, nullptr), PREFERENCE_ERROR_NONE);
-    EXPECT_EQ(preference_unset_changed_cb(kBandKey), PREFERENCE_ERROR_NONE);
-}
-
 TEST(PreferenceNotify, ChangesOfOtherProcessesAndOwnWritesArriveOnce) {
     TestDevice device;
     device.Boot();

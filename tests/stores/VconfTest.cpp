@@ -162,68 +162,6 @@ TEST(VconfNotify, AnotherProcessChangeReachesTheCallbackWithKeyAndUserData) {
     EXPECT_EQ(gCalls[2].type, VCONF_TYPE_NONE);
 }
 
-namespace {
-
-struct Reentrant {
-    int a = 0, b = 0, c = 0;
-};
-Reentrant gReentrant;
-
-void CallbackB(keynode_t*, void*) {
-    ++gReentrant.b;
-}
-
-void CallbackA(keynode_t* node, void* data) {
-    ++gReentrant.a;
-    const char* key = vconf_keynode_get_name(node);
-    EXPECT_EQ(vconf_ignore_key_changed(key, CallbackA), VCONF_OK);
-    EXPECT_EQ(vconf_notify_key_changed(key, CallbackB, data), VCONF_OK);
-}
-
-void CallbackC(keynode_t*, void*) {
-    ++gReentrant.c;
-}
-
-} // namespace
-
-TEST(VconfNotify, CallbacksMayRemoveThemselvesAndAddOthersDuringDelivery) {
-    TestDevice device(false); // also without a bus
-    EcoreScope ecore;
-    gReentrant = Reentrant();
-    ASSERT_EQ(vconf_notify_key_changed(kKey, CallbackA, nullptr), VCONF_OK);
-    ASSERT_EQ(vconf_notify_key_changed(kKey, CallbackC, nullptr), VCONF_OK);
-    ASSERT_EQ(vconf_set_int(kKey, 1), VCONF_OK);
-    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gReentrant.c == 1; }));
-    EXPECT_EQ(gReentrant.a, 1);
-    EXPECT_EQ(gReentrant.b, 0); // added during this change: waits for the next
-    ASSERT_EQ(vconf_set_int(kKey, 2), VCONF_OK);
-    ASSERT_TRUE(watchtest::RunLoopUntil([] { return gReentrant.c == 2; }));
-    EXPECT_EQ(gReentrant.a, 1);
-    EXPECT_EQ(gReentrant.b, 1);
-}
-
-TEST(VconfNotify, APairRegistersOnceAndIgnoringEndsIt) {
-    TestDevice device(false);
-    EcoreScope ecore;
-    int first = 0, second = 0;
-    gCalls.clear();
-    EXPECT_EQ(vconf_notify_key_changed(kKey, Record, &first), VCONF_OK);
-    EXPECT_EQ(vconf_notify_key_changed(kKey, Record, &second), VCONF_OK); // newest data
-    EXPECT_EQ(vconf_notify_key_changed(kKey, nullptr, nullptr), VCONF_ERROR_WRONG_VALUE);
-    EXPECT_EQ(vconf_notify_key_changed("bad", Record, nullptr), VCONF_ERROR_WRONG_PREFIX);
-    ASSERT_EQ(vconf_set_int(kKey, 1), VCONF_OK);
-    ASSERT_TRUE(WaitForCalls(gCalls, 1));
-    RunLoopFor(0.1);
-    ASSERT_EQ(gCalls.size(), 1u);
-    EXPECT_EQ(gCalls[0].data, &second);
-
-    EXPECT_EQ(vconf_ignore_key_changed(kKey, Record), VCONF_OK);
-    EXPECT_EQ(vconf_ignore_key_changed(kKey, Record), VCONF_ERROR);
-    ASSERT_EQ(vconf_set_int(kKey, 2), VCONF_OK);
-    RunLoopFor(0.2);
-    EXPECT_EQ(gCalls.size(), 1u);
-}
-
 TEST(VconfNotify, WithoutABusChangesStayInTheProcessAndOneLineSaysSo) {
     TestDevice device(false);
     EcoreScope ecore;
@@ -238,31 +176,6 @@ TEST(VconfNotify, WithoutABusChangesStayInTheProcessAndOneLineSaysSo) {
     for (const std::string& m : log.Messages("WATCH-SETTINGS"))
         lines += m.find("reach only the callbacks of this process") != std::string::npos;
     EXPECT_EQ(lines, 1) << log.Dump();
-}
-
-TEST(VconfNotify, KeynodeAccessorsRefuseOtherTypes) {
-    EXPECT_EQ(vconf_keynode_get_name(nullptr), nullptr);
-    EXPECT_EQ(vconf_keynode_get_type(nullptr), VCONF_TYPE_NONE);
-    errno = 0;
-    EXPECT_EQ(vconf_keynode_get_int(nullptr), -1);
-    EXPECT_EQ(errno, EINVAL);
-    EXPECT_EQ(vconf_keynode_get_str(nullptr), nullptr);
-
-    TestDevice device(false);
-    EcoreScope ecore;
-    gCalls.clear();
-    static std::vector<int> asInt, asBool;
-    asInt.clear();
-    asBool.clear();
-    auto probe = [](keynode_t* node, void*) {
-        asInt.push_back(vconf_keynode_get_int(node));
-        asBool.push_back(vconf_keynode_get_bool(node));
-    };
-    ASSERT_EQ(vconf_notify_key_changed("db/t/b", probe, nullptr), VCONF_OK);
-    ASSERT_EQ(vconf_set_bool("db/t/b", 1), VCONF_OK);
-    ASSERT_TRUE(watchtest::RunLoopUntil([] { return asInt.size() == 1; }));
-    EXPECT_EQ(asInt[0], -1); // a bool is not an int
-    EXPECT_EQ(asBool[0], 1);
 }
 
 TEST(VconfBoot, MemoryKeysAreEmptiedAtEveryBootOnly) {
