@@ -2,14 +2,34 @@
 // which screens hear of it.
 #include "StackFixture.h"
 
+#include <functional>
+
 using namespace watchtest;
 using NSClockEditor::ViewManager;
 
 namespace {
 
-class ViewStackInsert : public StackTest {};
-class ViewStackPopTo : public StackTest {};
-class ViewStackDelete : public StackTest {};
+// An edit asked for during a push's transition waits for its end and two frames.
+class StackEdit : public StackTest {
+  protected:
+    void ExpectDeferred(const std::string& animator, const std::function<void()>& edit,
+                        const std::vector<std::string>& after) {
+        Push("A", 1);
+        Push("B", 2);
+        edit();
+        EXPECT_EQ(StackNames(), Strings({"A", "B"}));
+        ASSERT_TRUE(FinishTransition());
+        Frame();
+        Frame();
+        EXPECT_EQ(CountStackLines(animator), 2) << mLog.Dump();
+        EXPECT_EQ(StackNames(), after);
+        FinishTransition();
+        ExpectStackMatchesNaviframe();
+    }
+};
+class ViewStackInsert : public StackEdit {};
+class ViewStackPopTo : public StackEdit {};
+class ViewStackDelete : public StackEdit {};
 
 const std::vector<std::string> BUILT = {"CreateViewAndData", "Create"};
 
@@ -69,16 +89,9 @@ TEST_F(ViewStackInsert, BeyondTheStackGoesOnTopWithoutFlagOrPause) {
 }
 
 TEST_F(ViewStackInsert, DuringATransitionWaitsLikeAPush) {
-    Push("A");
-    Push("B");
-    mManager->InsertView(MakeScreen("C"), 1, 1, false, false);
-    EXPECT_TRUE(CallsOf("C").empty());
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("InsertViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Strings({"C", "A", "B"}));
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "InsertViewAnimator", [this] { mManager->InsertView(MakeScreen("C"), 1, 1, false, false); },
+        Strings({"C", "A", "B"}));
 }
 
 TEST_F(ViewStackPopTo, GoesBackToTheScreenOfThatType) {
@@ -144,17 +157,8 @@ TEST_F(ViewStackPopTo, WithDuplicatesKeepsListAndNaviframeInStep) {
 }
 
 TEST_F(ViewStackPopTo, DuringATransitionWaits) {
-    Push("A", 1);
-    Push("B", 2);
-    mManager->PopToView(1);
-    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("PopToViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Strings({"A"}));
-    ASSERT_TRUE(FinishTransition());
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "PopToViewAnimator", [this] { mManager->PopToView(1); }, Strings({"A"}));
 }
 
 TEST_F(ViewStackDelete, TheTopScreenGoesWithoutAnyCall) {
@@ -211,14 +215,7 @@ TEST_F(ViewStackDelete, ToASpecificTypeNeedsThatType) {
 }
 
 TEST_F(ViewStackDelete, DuringATransitionWaits) {
-    Push("A", 1);
-    Push("B", 2);
-    mManager->DeleteAllViewExceptSpecificView(2);
-    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("DeleteAllViewExceptSpecificViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Strings({"B"}));
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "DeleteAllViewExceptSpecificViewAnimator",
+        [this] { mManager->DeleteAllViewExceptSpecificView(2); }, Strings({"B"}));
 }
