@@ -54,28 +54,30 @@ Evas_Object* WindowTest::AddBox(Evas_Object* parent) {
     return box;
 }
 
-Eina_Bool RecordRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info) {
-    auto* probe = static_cast<Probe*>(data);
+namespace {
+
+void Note(Probe* probe, Evas_Object* obj, const std::string& entry) {
     probe->lastObj = obj;
-    probe->lastTimestamp = info->time_stamp;
-    probe->journal->push_back(
-        probe->name + (info->direction == EEXT_ROTARY_DIRECTION_CLOCKWISE ? ":cw" : ":ccw"));
+    probe->journal->push_back(entry);
     if (probe->deleteOnCall) {
         evas_object_del(probe->deleteOnCall);
         probe->deleteOnCall = nullptr;
     }
+}
+
+} // namespace
+
+Eina_Bool RecordRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info) {
+    auto* probe = static_cast<Probe*>(data);
+    probe->lastTimestamp = info->time_stamp;
+    Note(probe, obj,
+         probe->name + (info->direction == EEXT_ROTARY_DIRECTION_CLOCKWISE ? ":cw" : ":ccw"));
     return probe->consume;
 }
 
 void RecordKey(void* data, Evas_Object* obj, void* eventInfo) {
-    auto* probe = static_cast<Probe*>(data);
-    probe->lastObj = obj;
     EXPECT_EQ(eventInfo, nullptr);
-    probe->journal->push_back(probe->name);
-    if (probe->deleteOnCall) {
-        evas_object_del(probe->deleteOnCall);
-        probe->deleteOnCall = nullptr;
-    }
+    Note(static_cast<Probe*>(data), obj, static_cast<Probe*>(data)->name);
 }
 
 } // namespace eexttest

@@ -12,12 +12,6 @@ namespace {
 
 class KeyTest : public eexttest::WindowTest {
   protected:
-    Probe MakeProbe(const std::string& name) {
-        Probe probe;
-        probe.name = name;
-        probe.journal = &mJournal;
-        return probe;
-    }
     Journal mJournal;
 };
 
@@ -30,8 +24,8 @@ void OtherKey(void* data, Evas_Object* obj, void* info) {
 TEST_F(KeyTest, BackGoesToTheMostRecentRegistrationAndFallsBackWhenItGoes) {
     Evas_Object* naviframe = AddBox(mWin);
     Evas_Object* popup = AddBox(mWin);
-    Probe navi = MakeProbe("naviframe");
-    Probe pop = MakeProbe("popup");
+    Probe navi{"naviframe", &mJournal};
+    Probe pop{"popup", &mJournal};
     eext_object_event_callback_add(naviframe, EEXT_CALLBACK_BACK, RecordKey, &navi);
     eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, RecordKey, &pop);
 
@@ -53,9 +47,9 @@ TEST_F(KeyTest, BackGoesToTheMostRecentRegistrationAndFallsBackWhenItGoes) {
 TEST_F(KeyTest, MoreIsRoutedApartFromBack) {
     Evas_Object* naviframe = AddBox(mWin);
     Evas_Object* popup = AddBox(mWin);
-    Probe naviBack = MakeProbe("naviframe-back");
-    Probe naviMore = MakeProbe("naviframe-more");
-    Probe popBack = MakeProbe("popup-back");
+    Probe naviBack{"naviframe-back", &mJournal};
+    Probe naviMore{"naviframe-more", &mJournal};
+    Probe popBack{"popup-back", &mJournal};
     eext_object_event_callback_add(naviframe, EEXT_CALLBACK_BACK, RecordKey, &naviBack);
     eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, RecordKey, &popBack);
     eext_object_event_callback_add(naviframe, EEXT_CALLBACK_MORE, RecordKey, &naviMore);
@@ -76,8 +70,8 @@ TEST_F(KeyTest, DeletedRegistrationsAreNotCalled) {
     watchtest::LogCapture log;
     Evas_Object* first = AddBox(mWin);
     Evas_Object* second = AddBox(mWin);
-    Probe probeFirst = MakeProbe("first");
-    Probe probeSecond = MakeProbe("second");
+    Probe probeFirst{"first", &mJournal};
+    Probe probeSecond{"second", &mJournal};
     eext_object_event_callback_add(first, EEXT_CALLBACK_BACK, RecordKey, &probeFirst);
     eext_object_event_callback_add(second, EEXT_CALLBACK_BACK, RecordKey, &probeSecond);
 
@@ -95,8 +89,8 @@ TEST_F(KeyTest, DeletedRegistrationsAreNotCalled) {
 
 TEST_F(KeyTest, AllCallbacksOfTheObjectRunUnlessItIsDeletedOnTheWay) {
     Evas_Object* obj = AddBox(mWin);
-    Probe a = MakeProbe("a");
-    Probe b = MakeProbe("b");
+    Probe a{"a", &mJournal};
+    Probe b{"b", &mJournal};
     eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, RecordKey, &a);
     eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, OtherKey, &b);
     Key(mWin, "Escape");
@@ -123,7 +117,7 @@ TEST_F(KeyTest, TheFocusedWidgetDoesNotAlsoGetTheKeys) {
     ASSERT_EQ(entryKeys, 1) << "the entry does not get keys at all: the check below means nothing";
 
     Evas_Object* obj = AddBox(mWin);
-    Probe probe = MakeProbe("back");
+    Probe probe{"back", &mJournal};
     eext_object_event_callback_add(obj, EEXT_CALLBACK_BACK, RecordKey, &probe);
     Key(mWin, "Escape");
     Key(mWin, "Down");

@@ -13,13 +13,6 @@ namespace {
 
 class RotaryTest : public eexttest::WindowTest {
   protected:
-    Probe MakeProbe(const std::string& name, Eina_Bool consume = EINA_FALSE) {
-        Probe probe;
-        probe.name = name;
-        probe.journal = &mJournal;
-        probe.consume = consume;
-        return probe;
-    }
     Journal mJournal;
 };
 
@@ -31,7 +24,7 @@ Eina_Bool OtherRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info
 
 TEST_F(RotaryTest, WheelNotchesAndBezelKeysAreDetents) {
     Evas_Object* box = AddBox(mWin);
-    Probe probe = MakeProbe("box");
+    Probe probe{"box", &mJournal};
     ASSERT_TRUE(eext_rotary_object_event_callback_add(box, RecordRotary, &probe));
     eext_rotary_object_event_activated_set(box, EINA_TRUE);
 
@@ -60,11 +53,11 @@ TEST_F(RotaryTest, WheelNotchesAndBezelKeysAreDetents) {
 TEST_F(RotaryTest, CallbacksOfTheChainRunByPriorityThenNearestObject) {
     Evas_Object* parent = AddBox(mWin);
     Evas_Object* child = AddBox(parent);
-    Probe childDefault = MakeProbe("child0");
-    Probe childAfter = MakeProbe("child100");
-    Probe parentBefore = MakeProbe("parent-100");
-    Probe parentDefault = MakeProbe("parent0");
-    Probe winDefault = MakeProbe("win0");
+    Probe childDefault{"child0", &mJournal};
+    Probe childAfter{"child100", &mJournal};
+    Probe parentBefore{"parent-100", &mJournal};
+    Probe parentDefault{"parent0", &mJournal};
+    Probe winDefault{"win0", &mJournal};
     // Registered out of order on purpose: the order comes from priorities and depth.
     ASSERT_TRUE(eext_rotary_object_event_callback_add(mWin, RecordRotary, &winDefault));
     ASSERT_TRUE(eext_rotary_object_event_callback_priority_add(
@@ -92,9 +85,9 @@ TEST_F(RotaryTest, CallbacksOfTheChainRunByPriorityThenNearestObject) {
 TEST_F(RotaryTest, AConsumingCallbackEndsTheDetent) {
     Evas_Object* parent = AddBox(mWin);
     Evas_Object* child = AddBox(parent);
-    Probe first = MakeProbe("first", EINA_TRUE);
-    Probe later = MakeProbe("later");
-    Probe parentProbe = MakeProbe("parent");
+    Probe first{"first", &mJournal, EINA_TRUE};
+    Probe later{"later", &mJournal};
+    Probe parentProbe{"parent", &mJournal};
     eext_rotary_object_event_callback_priority_add(child, EEXT_CALLBACK_PRIORITY_BEFORE,
                                                    RecordRotary, &first);
     eext_rotary_object_event_callback_add(child, RecordRotary, &later);
@@ -110,10 +103,10 @@ TEST_F(RotaryTest, AConsumingCallbackEndsTheDetent) {
     EXPECT_EQ(mJournal, (Journal{"first:cw", "first:ccw", "first:cw", "later:cw", "parent:cw"}));
 }
 
-TEST_F(RotaryTest, NothingIsDeliveredWithoutAnActivatedObject) {
+TEST_F(RotaryTest, OnlyTheLastActivatedObjectReceives) {
     Evas_Object* box = AddBox(mWin);
-    Probe probe = MakeProbe("box");
-    Probe winProbe = MakeProbe("win");
+    Probe probe{"box", &mJournal};
+    Probe winProbe{"win", &mJournal};
     eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
     eext_rotary_object_event_callback_add(mWin, RecordRotary, &winProbe);
     Wheel(mWin, 1);
@@ -129,13 +122,13 @@ TEST_F(RotaryTest, NothingIsDeliveredWithoutAnActivatedObject) {
     Wheel(mWin, 1);
     Key(mWin, "Up");
     EXPECT_TRUE(mJournal.empty());
-}
 
-TEST_F(RotaryTest, ActivatingAnotherObjectDeactivatesThePreviousOne) {
+    // Activating another object deactivates the previous one.
+    eext_rotary_object_event_callback_del(mWin, RecordRotary);
     Evas_Object* a = AddBox(mWin);
     Evas_Object* b = AddBox(mWin);
-    Probe probeA = MakeProbe("a");
-    Probe probeB = MakeProbe("b");
+    Probe probeA{"a", &mJournal};
+    Probe probeB{"b", &mJournal};
     eext_rotary_object_event_callback_add(a, RecordRotary, &probeA);
     eext_rotary_object_event_callback_add(b, RecordRotary, &probeB);
 
@@ -151,7 +144,7 @@ TEST_F(RotaryTest, ActivatingAnotherObjectDeactivatesThePreviousOne) {
     // Activation alone is enough to follow the object: registering afterwards works.
     Evas_Object* c = AddBox(mWin);
     eext_rotary_object_event_activated_set(c, EINA_TRUE);
-    Probe probeC = MakeProbe("c");
+    Probe probeC{"c", &mJournal};
     eext_rotary_object_event_callback_add(c, RecordRotary, &probeC);
     Wheel(mWin, 1);
     EXPECT_EQ(mJournal.back(), "c:cw");
@@ -161,8 +154,8 @@ TEST_F(RotaryTest, ActivatingAnotherObjectDeactivatesThePreviousOne) {
 TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
     Evas_Object* parent = AddBox(mWin);
     Evas_Object* child = AddBox(parent);
-    Probe childProbe = MakeProbe("child");
-    Probe parentProbe = MakeProbe("parent");
+    Probe childProbe{"child", &mJournal};
+    Probe parentProbe{"parent", &mJournal};
     eext_rotary_object_event_callback_add(child, RecordRotary, &childProbe);
     eext_rotary_object_event_callback_add(parent, RecordRotary, &parentProbe);
     eext_rotary_object_event_activated_set(child, EINA_TRUE);
@@ -175,7 +168,7 @@ TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
 
     // A callback that deletes a parent further down the order: that parent is skipped.
     Evas_Object* child2 = AddBox(parent);
-    Probe deleter = MakeProbe("deleter");
+    Probe deleter{"deleter", &mJournal};
     deleter.deleteOnCall = parent;
     eext_rotary_object_event_callback_add(child2, RecordRotary, &deleter);
     eext_rotary_object_event_activated_set(child2, EINA_TRUE);
@@ -185,9 +178,9 @@ TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
     // A callback that deletes its own object: the object's later callbacks are skipped.
     mJournal.clear();
     Evas_Object* self = AddBox(mWin);
-    Probe selfDeleter = MakeProbe("self");
+    Probe selfDeleter{"self", &mJournal};
     selfDeleter.deleteOnCall = self;
-    Probe selfLater = MakeProbe("self-later");
+    Probe selfLater{"self-later", &mJournal};
     eext_rotary_object_event_callback_priority_add(self, -1, RecordRotary, &selfDeleter);
     eext_rotary_object_event_callback_add(self, RecordRotary, &selfLater);
     eext_rotary_object_event_activated_set(self, EINA_TRUE);
@@ -199,8 +192,8 @@ TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
 TEST_F(RotaryTest, DeletedCallbacksAreNotCalledAndGiveTheirDataBack) {
     watchtest::LogCapture log;
     Evas_Object* box = AddBox(mWin);
-    Probe kept = MakeProbe("kept");
-    Probe removed = MakeProbe("removed");
+    Probe kept{"kept", &mJournal};
+    Probe removed{"removed", &mJournal};
     eext_rotary_object_event_callback_add(box, RecordRotary, &kept);
     eext_rotary_object_event_callback_add(box, OtherRotary, &removed);
     eext_rotary_object_event_activated_set(box, EINA_TRUE);
@@ -226,15 +219,13 @@ TEST_F(RotaryTest, DeletedCallbacksAreNotCalledAndGiveTheirDataBack) {
 
 TEST_F(RotaryTest, BadArgumentsAreRefusedWithOneLogLineEach) {
     watchtest::LogCapture log;
-    Probe probe = MakeProbe("p");
+    Probe probe{"p", &mJournal};
     EXPECT_FALSE(eext_rotary_object_event_callback_add(nullptr, RecordRotary, &probe));
     EXPECT_FALSE(eext_rotary_object_event_callback_priority_add(mWin, 0, nullptr, &probe));
     eext_rotary_object_event_activated_set(nullptr, EINA_TRUE);
-    const auto lines = log.Messages("WATCH-EEXT");
-    ASSERT_EQ(lines.size(), 3u) << log.Dump();
-    EXPECT_EQ(lines[0], "rotary callback not added: object is NULL");
-    EXPECT_EQ(lines[1], "rotary callback not added: callback is NULL");
-    EXPECT_EQ(lines[2], "rotary activation: object is NULL");
+    EXPECT_EQ(log.Messages("WATCH-EEXT"), (Journal{"rotary callback not added: object is NULL",
+                                                   "rotary callback not added: callback is NULL",
+                                                   "rotary activation: object is NULL"}));
     Wheel(mWin, 1);
     EXPECT_TRUE(mJournal.empty());
 }
@@ -243,10 +234,10 @@ TEST_F(RotaryTest, EachWindowHandlesItsOwnDetentsOnce) {
     Evas_Object* other = AddWindow();
     Evas_Object* mine = AddBox(mWin);
     Evas_Object* theirs = AddBox(other);
-    Probe probeMine = MakeProbe("mine");
-    Probe probeTheirs = MakeProbe("theirs");
+    Probe probeMine{"mine", &mJournal};
+    Probe probeTheirs{"theirs", &mJournal};
     // Many registrations on one window must not multiply the canvas handling.
-    Probe idle = MakeProbe("idle");
+    Probe idle{"idle", &mJournal};
     for (int i = 0; i < 5; ++i)
         eext_rotary_object_event_callback_add(AddBox(mWin), RecordRotary, &idle);
     eext_rotary_object_event_callback_add(mine, RecordRotary, &probeMine);
@@ -265,14 +256,8 @@ TEST_F(RotaryTest, EachWindowHandlesItsOwnDetentsOnce) {
     Wheel(other, -1);
     Wheel(mWin, -1);
     EXPECT_EQ(mJournal, (Journal{"mine:cw", "theirs:ccw"}));
-}
 
-TEST_F(RotaryTest, AClosedWindowLeavesNothingBehind) {
-    Evas_Object* other = AddWindow();
-    Evas_Object* box = AddBox(other);
-    Probe probe = MakeProbe("closed");
-    eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
-    eext_rotary_object_event_activated_set(box, EINA_TRUE);
+    // A closed window leaves nothing behind.
     evas_object_del(other);
     for (int i = 0; i < 3; ++i)
         ecore_main_loop_iterate();
@@ -280,9 +265,10 @@ TEST_F(RotaryTest, AClosedWindowLeavesNothingBehind) {
     // A new window starts clean and works.
     Evas_Object* again = AddWindow();
     Evas_Object* box2 = AddBox(again);
-    Probe probe2 = MakeProbe("new");
+    Probe probe2{"new", &mJournal};
     eext_rotary_object_event_callback_add(box2, RecordRotary, &probe2);
     eext_rotary_object_event_activated_set(box2, EINA_TRUE);
+    mJournal.clear();
     Wheel(again, 1);
     Wheel(mWin, 1);
     EXPECT_EQ(mJournal, (Journal{"new:cw"}));
@@ -302,7 +288,7 @@ TEST_F(RotaryTest, ADetentIsNotAlsoAWheelScrollOfTheWidgetsBelow) {
         return childH == 3600;
     }));
     Evas_Object* box = AddBox(mWin);
-    Probe probe = MakeProbe("box");
+    Probe probe{"box", &mJournal};
     eext_rotary_object_event_callback_add(box, RecordRotary, &probe);
     eext_rotary_object_event_activated_set(box, EINA_TRUE);
     Evas_Coord y = -1;

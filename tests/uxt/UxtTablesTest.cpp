@@ -72,6 +72,19 @@ TEST_F(UxtTablesTest, ColoursAndFontsOfTheCurrentTablesCanBeRead) {
     EXPECT_EQ(uxt_theme_delete_color_table(colorTable), UXT_ERROR_NONE);
     EXPECT_EQ(uxt_theme_delete_font_table(fontTable), UXT_ERROR_NONE);
     EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
+
+    // Deleted and NULL handles are refused.
+    watchtest::LogCapture log;
+    EXPECT_EQ(uxt_theme_set_color_table(colorTable), UXT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(uxt_theme_delete_color_table(colorTable), UXT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(uxt_theme_set_color_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(uxt_theme_set_font_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(uxt_theme_delete_font_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(log.Messages("WATCH-UXT"),
+              (std::vector<std::string>{
+                  "colour table not set: unknown table", "colour table not deleted: unknown table",
+                  "colour table not set: table is NULL", "font table not set: table is NULL",
+                  "font table not deleted: table is NULL"}));
 }
 
 TEST_F(UxtTablesTest, BadTablesGiveNullAndOneLogLine) {
@@ -140,22 +153,4 @@ TEST_F(UxtTablesTest, BadTablesGiveNullAndOneLogLine) {
               (std::vector<std::string>{"colour table not loaded: no path",
                                         "colour table not loaded: " + mDir.Path() +
                                             ": not a regular file"}));
-}
-
-TEST_F(UxtTablesTest, UnknownHandlesAreRefused) {
-    watchtest::LogCapture log;
-    const std::string path = mDir.Write("c.xml", ColorTable({{"A", "#000000"}}));
-    uxt_theme_color_table_h table = uxt_theme_add_color_table(path.c_str());
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(uxt_theme_delete_color_table(table), UXT_ERROR_NONE);
-    EXPECT_EQ(uxt_theme_set_color_table(table), UXT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(uxt_theme_delete_color_table(table), UXT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(uxt_theme_set_color_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(uxt_theme_set_font_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(uxt_theme_delete_font_table(nullptr), UXT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(log.Messages("WATCH-UXT"),
-              (std::vector<std::string>{
-                  "colour table not set: unknown table", "colour table not deleted: unknown table",
-                  "colour table not set: table is NULL", "font table not set: table is NULL",
-                  "font table not deleted: table is NULL"}));
 }

@@ -16,10 +16,6 @@ class ViewStackKeys : public StackTest {
 
 class ViewStackFanOut : public StackTest {};
 
-std::vector<std::string> Names(std::initializer_list<const char*> names) {
-    return std::vector<std::string>(names.begin(), names.end());
-}
-
 ScreenOptions Refusing() {
     ScreenOptions options;
     options.popAnswer = false;
@@ -37,19 +33,10 @@ TEST_F(ViewStackKeys, OnTheOnlyScreenLowersTheWindowAndPausesIt) {
     ASSERT_EQ(lines.size(), 2u) << mLog.Dump();
     EXPECT_EQ(lines[0], "ViewPopCb, Back called");
     EXPECT_EQ(lines[1], "elm_win_lower");
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pop", "Pause"}));
-    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create", "Pop", "Pause"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
     ExpectStackMatchesNaviframe();
     EXPECT_FALSE(ViewManager::IsTransiting());
-}
-
-TEST_F(ViewStackKeys, OnTheOnlyScreenThatRefusesChangesNothing) {
-    Push("A", 0, Refusing());
-    mLog.Clear();
-    Back();
-    EXPECT_EQ(StackLines(), Names({"ViewPopCb, Back called"}));
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pop"}));
-    EXPECT_EQ(StackNames(), Names({"A"}));
 }
 
 TEST_F(ViewStackKeys, OverAnotherScreenPopsTheTopOne) {
@@ -58,12 +45,12 @@ TEST_F(ViewStackKeys, OverAnotherScreenPopsTheTopOne) {
     ASSERT_TRUE(FinishTransition());
     Back();
 
-    EXPECT_EQ(StackNames(), Names({"A"}));
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause", "UpdatedByPop"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create", "Pause", "UpdatedByPop"}));
     // The popped screen goes only after the uncovered one has been told.
     EXPECT_TRUE(b.expired());
     EXPECT_EQ(CallsOf("B"),
-              Names({"CreateViewAndData", "Create", "TransitionFinished", "Pop", "Released"}));
+              Strings({"CreateViewAndData", "Create", "TransitionFinished", "Pop", "Released"}));
     EXPECT_LT(JournalIndex("A.UpdatedByPop"), JournalIndex("B.Released"));
     // The pop animates without raising the flag; its end arrives as any other.
     EXPECT_FALSE(ViewManager::IsTransiting());
@@ -73,16 +60,21 @@ TEST_F(ViewStackKeys, OverAnotherScreenPopsTheTopOne) {
         std::dynamic_pointer_cast<RecordingController>(mManager->GetViewList().back())->Item());
 }
 
-TEST_F(ViewStackKeys, OverAnotherScreenThatRefusesChangesNothing) {
-    Push("A");
-    Push("B", 0, Refusing());
+// A screen that refuses the pop keeps the stack as it is, alone or over another.
+TEST_F(ViewStackKeys, OnAScreenThatRefusesChangesNothing) {
+    Push("A", 1);
+    Push("B", 2, Refusing());
     ASSERT_TRUE(FinishTransition());
-    mLog.Clear();
-    Back();
-    EXPECT_EQ(StackLines(), Names({"ViewPopCb, Back called"}));
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
-    ExpectStackMatchesNaviframe();
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause"}));
+    for (const char* where : {"over another", "alone"}) {
+        SCOPED_TRACE(where);
+        mLog.Clear();
+        Back();
+        EXPECT_EQ(StackLines(), Strings({"ViewPopCb, Back called"}));
+        EXPECT_EQ(StackNames(), where[0] == 'o' ? Strings({"A", "B"}) : Strings({"B"}));
+        ExpectStackMatchesNaviframe();
+        EXPECT_EQ(CallsOf("B").back(), "Pop");
+        mManager->DeleteView(1);
+    }
 }
 
 TEST_F(ViewStackKeys, DuringATransitionIsLost) {
@@ -97,8 +89,8 @@ TEST_F(ViewStackKeys, DuringATransitionIsLost) {
     Frame();
     // Not repeated once the transition is over.
     EXPECT_EQ(CountStackLines("ViewPopCb, Back called"), 0);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
-    EXPECT_EQ(CallsOf("B"), Names({"CreateViewAndData", "Create", "TransitionFinished"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
+    EXPECT_EQ(CallsOf("B"), Strings({"CreateViewAndData", "Create", "TransitionFinished"}));
 }
 
 TEST_F(ViewStackKeys, PopViewActsAsTheBackKeyAndWaitsForATransition) {
@@ -111,7 +103,7 @@ TEST_F(ViewStackKeys, PopViewActsAsTheBackKeyAndWaitsForATransition) {
     Frame();
     EXPECT_EQ(CountStackLines("PopViewAnimator"), 2) << mLog.Dump();
     EXPECT_EQ(CountStackLines("ViewPopCb, Back called"), 1);
-    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
     EXPECT_EQ(CallsOf("A").back(), "UpdatedByPop");
 }
 
@@ -135,7 +127,7 @@ TEST_F(ViewStackKeys, MoreKeyClicksTheTopItemsMoreButton) {
     ASSERT_EQ(elm_object_item_part_content_get(a->Item(), "toolbar_more_btn"), button);
     More();
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create"}));
     EXPECT_TRUE(StackLines().empty()) << mLog.Dump();
 }
 
@@ -156,9 +148,9 @@ TEST_F(ViewStackFanOut, ReachesOnlyTheTopScreenAlsoDuringATransition) {
     mManager->TimeTicView();
     mManager->UpdatedViewByPop();
     mManager->PauseView();
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause"}));
-    EXPECT_EQ(CallsOf("B"), Names({"CreateViewAndData", "Create", "Resume(true)", "Resume(false)",
-                                   "TimeTick", "UpdatedByPop", "Pause"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create", "Pause"}));
+    EXPECT_EQ(CallsOf("B"), Strings({"CreateViewAndData", "Create", "Resume(true)", "Resume(false)",
+                                     "TimeTick", "UpdatedByPop", "Pause"}));
 }
 
 TEST_F(ViewStackFanOut, TerminateDestroysEveryScreenBottomFirstAndKeepsThem) {
@@ -172,7 +164,7 @@ TEST_F(ViewStackFanOut, TerminateDestroysEveryScreenBottomFirstAndKeepsThem) {
     ASSERT_LT(JournalIndex("A.Destroy"), JournalIndex("B.Destroy"));
     ASSERT_LT(JournalIndex("B.Destroy"), JournalIndex("C.Destroy"));
     EXPECT_NE(JournalIndex("A.Destroy"), -1);
-    EXPECT_EQ(StackNames(), Names({"A", "B", "C"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B", "C"}));
     ExpectStackMatchesNaviframe();
 }
 
@@ -193,5 +185,5 @@ TEST_F(ViewStackFanOut, TerminateDuringATransitionWaitsForItsEndAndOneFrame) {
     }
     EXPECT_LT(JournalIndex("A.Destroy"), JournalIndex("B.Destroy"));
     EXPECT_LT(JournalIndex("B.TransitionFinished"), JournalIndex("A.Destroy"));
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
 }

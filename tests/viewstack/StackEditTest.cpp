@@ -2,18 +2,34 @@
 // which screens hear of it.
 #include "StackFixture.h"
 
+#include <functional>
+
 using namespace watchtest;
 using NSClockEditor::ViewManager;
 
 namespace {
 
-class ViewStackInsert : public StackTest {};
-class ViewStackPopTo : public StackTest {};
-class ViewStackDelete : public StackTest {};
-
-std::vector<std::string> Names(std::initializer_list<const char*> names) {
-    return std::vector<std::string>(names.begin(), names.end());
-}
+// An edit asked for during a push's transition waits for its end and two frames.
+class StackEdit : public StackTest {
+  protected:
+    void ExpectDeferred(const std::string& animator, const std::function<void()>& edit,
+                        const std::vector<std::string>& after) {
+        Push("A", 1);
+        Push("B", 2);
+        edit();
+        EXPECT_EQ(StackNames(), Strings({"A", "B"}));
+        ASSERT_TRUE(FinishTransition());
+        Frame();
+        Frame();
+        EXPECT_EQ(CountStackLines(animator), 2) << mLog.Dump();
+        EXPECT_EQ(StackNames(), after);
+        FinishTransition();
+        ExpectStackMatchesNaviframe();
+    }
+};
+class ViewStackInsert : public StackEdit {};
+class ViewStackPopTo : public StackEdit {};
+class ViewStackDelete : public StackEdit {};
 
 const std::vector<std::string> BUILT = {"CreateViewAndData", "Create"};
 
@@ -24,7 +40,7 @@ TEST_F(ViewStackInsert, AtDepthZeroGoesUnderTheShownScreen) {
     auto b = MakeScreen("B");
     mManager->InsertView(b, 2, 0, false, false);
 
-    EXPECT_EQ(StackNames(), Names({"B", "A"}));
+    EXPECT_EQ(StackNames(), Strings({"B", "A"}));
     ExpectStackMatchesNaviframe();
     EXPECT_EQ(elm_naviframe_top_item_get(mNaviframe), a->Item());
     EXPECT_EQ(CallsOf("A"), BUILT);
@@ -43,21 +59,21 @@ TEST_F(ViewStackInsert, DepthCountsFromTheTop) {
     ASSERT_TRUE(FinishTransition());
     // Under B, the screen one below the top.
     mManager->InsertView(MakeScreen("D"), 1, 1, false, false);
-    EXPECT_EQ(StackNames(), Names({"A", "D", "B", "C"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "D", "B", "C"}));
     mManager->InsertView(MakeScreen("E"), 1, 2, false, false);
-    EXPECT_EQ(StackNames(), Names({"A", "E", "D", "B", "C"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "E", "D", "B", "C"}));
     // Under the bottom screen.
     mManager->InsertView(MakeScreen("F"), 1, 4, false, false);
-    EXPECT_EQ(StackNames(), Names({"F", "A", "E", "D", "B", "C"}));
+    EXPECT_EQ(StackNames(), Strings({"F", "A", "E", "D", "B", "C"}));
     ExpectStackMatchesNaviframe();
-    EXPECT_EQ(CallsOf("C"), Names({"CreateViewAndData", "Create", "TransitionFinished"}));
+    EXPECT_EQ(CallsOf("C"), Strings({"CreateViewAndData", "Create", "TransitionFinished"}));
 }
 
 TEST_F(ViewStackInsert, BeyondTheStackGoesOnTopWithoutFlagOrPause) {
     auto a = Push("A");
     auto b = MakeScreen("B");
     mManager->InsertView(b, 1, 1, true, false);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
     ExpectStackMatchesNaviframe();
     EXPECT_EQ(elm_naviframe_top_item_get(mNaviframe), b->Item());
     EXPECT_FALSE(ViewManager::IsTransiting());
@@ -67,28 +83,15 @@ TEST_F(ViewStackInsert, BeyondTheStackGoesOnTopWithoutFlagOrPause) {
 
     mManager->InsertView(MakeScreen("C"), 1, -1, false, false);
     mManager->InsertView(MakeScreen("D"), 1, 99, false, false);
-    EXPECT_EQ(StackNames(), Names({"A", "B", "C", "D"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B", "C", "D"}));
     ExpectStackMatchesNaviframe();
     EXPECT_EQ(CallsOf("B"), BUILT);
 }
 
-TEST_F(ViewStackInsert, OnAnEmptyStackGoesOnTop) {
-    mManager->InsertView(MakeScreen("A"), 0, 0, false, false);
-    EXPECT_EQ(StackNames(), Names({"A"}));
-    ExpectStackMatchesNaviframe();
-}
-
 TEST_F(ViewStackInsert, DuringATransitionWaitsLikeAPush) {
-    Push("A");
-    Push("B");
-    mManager->InsertView(MakeScreen("C"), 1, 1, false, false);
-    EXPECT_TRUE(CallsOf("C").empty());
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("InsertViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Names({"C", "A", "B"}));
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "InsertViewAnimator", [this] { mManager->InsertView(MakeScreen("C"), 1, 1, false, false); },
+        Strings({"C", "A", "B"}));
 }
 
 TEST_F(ViewStackPopTo, GoesBackToTheScreenOfThatType) {
@@ -101,14 +104,14 @@ TEST_F(ViewStackPopTo, GoesBackToTheScreenOfThatType) {
     mManager->PopToView(1);
 
     EXPECT_TRUE(ViewManager::IsTransiting());
-    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
     EXPECT_EQ(CountGuard("viewType == iterViewType", "break"), 1) << mLog.Dump();
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause", "UpdatedByPop"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create", "Pause", "UpdatedByPop"}));
     // The removed screens hear nothing.
     EXPECT_EQ(CallsOf("B"),
-              Names({"CreateViewAndData", "Create", "TransitionFinished", "Pause", "Released"}));
+              Strings({"CreateViewAndData", "Create", "TransitionFinished", "Pause", "Released"}));
     EXPECT_EQ(CallsOf("C"),
-              Names({"CreateViewAndData", "Create", "TransitionFinished", "Released"}));
+              Strings({"CreateViewAndData", "Create", "TransitionFinished", "Released"}));
     ASSERT_TRUE(FinishTransition());
     ExpectStackMatchesNaviframe();
     EXPECT_EQ(CallsOf("A").back(), "TransitionFinished");
@@ -119,7 +122,7 @@ TEST_F(ViewStackPopTo, ATypeNotOnTheStackRemovesNothing) {
     Push("B", 2);
     ASSERT_TRUE(FinishTransition());
     mManager->PopToView(7);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
     ExpectStackMatchesNaviframe();
     EXPECT_EQ(CallsOf("B").back(), "UpdatedByPop");
     EXPECT_FALSE(ViewManager::IsTransiting());
@@ -132,11 +135,11 @@ TEST_F(ViewStackPopTo, TheShownTypeDoesNotRaiseTheFlag) {
     mManager->PopToView(2);
     EXPECT_FALSE(ViewManager::IsTransiting());
     EXPECT_EQ(CountGuard("viewType == iterViewType", "break"), 1) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B"}));
     EXPECT_EQ(CallsOf("B").back(), "UpdatedByPop");
     // Requests still run at once.
     mManager->DeleteView(1);
-    EXPECT_EQ(StackNames(), Names({"B"}));
+    EXPECT_EQ(StackNames(), Strings({"B"}));
 }
 
 TEST_F(ViewStackPopTo, WithDuplicatesKeepsListAndNaviframeInStep) {
@@ -148,23 +151,14 @@ TEST_F(ViewStackPopTo, WithDuplicatesKeepsListAndNaviframeInStep) {
     Push("D", 3);
     ASSERT_TRUE(FinishTransition());
     mManager->PopToView(1);
-    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
     ASSERT_TRUE(FinishTransition());
     ExpectStackMatchesNaviframe();
 }
 
 TEST_F(ViewStackPopTo, DuringATransitionWaits) {
-    Push("A", 1);
-    Push("B", 2);
-    mManager->PopToView(1);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("PopToViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Names({"A"}));
-    ASSERT_TRUE(FinishTransition());
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "PopToViewAnimator", [this] { mManager->PopToView(1); }, Strings({"A"}));
 }
 
 TEST_F(ViewStackDelete, TheTopScreenGoesWithoutAnyCall) {
@@ -173,9 +167,9 @@ TEST_F(ViewStackDelete, TheTopScreenGoesWithoutAnyCall) {
     ASSERT_TRUE(FinishTransition());
     mLog.Clear();
     mManager->DeleteView(2);
-    EXPECT_EQ(StackNames(), Names({"A"}));
+    EXPECT_EQ(StackNames(), Strings({"A"}));
     ExpectStackMatchesNaviframe();
-    EXPECT_EQ(CallsOf("A"), Names({"CreateViewAndData", "Create", "Pause"}));
+    EXPECT_EQ(CallsOf("A"), Strings({"CreateViewAndData", "Create", "Pause"}));
     EXPECT_EQ(CallsOf("B").back(), "Released");
     EXPECT_FALSE(ViewManager::IsTransiting());
     EXPECT_TRUE(StackLines().empty()) << mLog.Dump();
@@ -187,7 +181,7 @@ TEST_F(ViewStackDelete, EveryScreenOfTheTypeGoes) {
     mManager->InsertView(MakeScreen("C", {}), 1, 5, false, false);
     mManager->InsertView(MakeScreen("D", {}), 3, 5, false, false);
     mManager->DeleteView(1);
-    EXPECT_EQ(StackNames(), Names({"B", "D"}));
+    EXPECT_EQ(StackNames(), Strings({"B", "D"}));
     ExpectStackMatchesNaviframe();
     EXPECT_TRUE(mManager->CheckExistOrNot(2));
     EXPECT_FALSE(mManager->CheckExistOrNot(1));
@@ -201,7 +195,7 @@ TEST_F(ViewStackDelete, AllButOneTypeKeepsScreensWithoutData) {
     mManager->InsertView(MakeScreen("D", {}), 0, 5, false, false);
     c->DropData();
     mManager->DeleteAllViewExceptSpecificView(0);
-    EXPECT_EQ(StackNames(), Names({"B", "C", "D"}));
+    EXPECT_EQ(StackNames(), Strings({"B", "C", "D"}));
     // Searches skip a screen without data.
     EXPECT_FALSE(mManager->CheckExistOrNot(2));
 }
@@ -212,24 +206,16 @@ TEST_F(ViewStackDelete, ToASpecificTypeNeedsThatType) {
     mManager->InsertView(MakeScreen("C", {}), 3, 5, false, false);
     mManager->DeleteToSpecificView(9);
     EXPECT_EQ(CountGuard("CheckExistOrNot(viewType) == false"), 1) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Names({"A", "B", "C"}));
+    EXPECT_EQ(StackNames(), Strings({"A", "B", "C"}));
 
     // Screens of other types go, below and above alike.
     mManager->DeleteToSpecificView(2);
-    EXPECT_EQ(StackNames(), Names({"B"}));
+    EXPECT_EQ(StackNames(), Strings({"B"}));
     ExpectStackMatchesNaviframe();
 }
 
 TEST_F(ViewStackDelete, DuringATransitionWaits) {
-    Push("A", 1);
-    Push("B", 2);
-    mManager->DeleteAllViewExceptSpecificView(2);
-    EXPECT_EQ(StackNames(), Names({"A", "B"}));
-    ASSERT_TRUE(FinishTransition());
-    Frame();
-    Frame();
-    EXPECT_EQ(CountStackLines("DeleteAllViewExceptSpecificViewAnimator"), 2) << mLog.Dump();
-    EXPECT_EQ(StackNames(), Names({"B"}));
-    ExpectStackMatchesNaviframe();
+    ExpectDeferred(
+        "DeleteAllViewExceptSpecificViewAnimator",
+        [this] { mManager->DeleteAllViewExceptSpecificView(2); }, Strings({"B"}));
 }
-

@@ -22,6 +22,9 @@ void InitToolkit();
 // Runs the loop, ticking animator frames, until the view stack's transit flag is down;
 // no frame is ticked once it is down. False on time-out.
 bool FinishTransition(double timeoutSeconds = 5.0);
+inline std::vector<std::string> Strings(std::initializer_list<const char*> names) {
+    return std::vector<std::string>(names.begin(), names.end());
+}
 // One animator frame (with the custom animator source).
 void Frame();
 
