@@ -2,6 +2,7 @@
 // requests from the test process, the running applications, and PNG pictures.
 #pragma once
 
+#include "DalvexaNames.h"
 #include "TestDevice.h"
 
 #include <app_control.h>
@@ -15,11 +16,11 @@
 
 namespace appstest {
 
-constexpr const char* kPackage = "com.korvane.clock-dalvexa";
-constexpr const char* kFace = "com.korvane.clock-dalvexa";
-constexpr const char* kService = "com.korvane.clock-dalvexa.service";
-constexpr const char* kEditor = "com.korvane.clock-dalvexa.editor";
-constexpr const char* kBandKey = "file/private/com.korvane.clock-dalvexa/clock_color_style";
+constexpr const char* kPackage = dalvexa::kFaceAppId;
+constexpr const char* kFace = dalvexa::kFaceAppId;
+constexpr const char* kService = dalvexa::kServiceAppId;
+constexpr const char* kEditor = dalvexa::kEditorAppId;
+constexpr const char* kBandKey = dalvexa::kColorBandKey;
 
 using watchtest::LogEntry; // lines of <root>/log/watch.log
 std::vector<LogEntry> DeviceLog(const std::string& tag = std::string());
