@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,44 +16,17 @@ namespace {
 
 const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
 
-struct AppLine {
-    std::string tag;
-    std::string body;
-};
-
 // Lines of the shell and of its screen in the device log, in order; a clock line is cut
 // down to its body.
-std::vector<AppLine> ShellLines(const std::string& root) {
-    std::vector<AppLine> lines;
-    std::istringstream log(ReadFile(root + "/log/watch.log"));
-    std::string line;
-    while (std::getline(log, line)) {
-        for (const std::string tag : {"CLOCK-DALVEXA-EDITOR", "TEST-SCREEN"}) {
-            size_t at = line.find(" " + tag + ": ");
-            if (at == std::string::npos)
-                continue;
-            std::string message = line.substr(at + tag.size() + 3);
-            lines.push_back({tag, tag == "TEST-SCREEN" ? message : LogBody(message)});
-        }
+std::vector<LogEntry> ShellLines(const std::string& root) {
+    std::vector<LogEntry> lines;
+    for (LogEntry& line : ReadDeviceLog(root + "/log/watch.log")) {
+        if (line.tag == "CLOCK-DALVEXA-EDITOR")
+            line.message = LogBody(line.message);
+        if (line.tag == "CLOCK-DALVEXA-EDITOR" || line.tag == "TEST-SCREEN")
+            lines.push_back(line);
     }
     return lines;
-}
-
-std::vector<std::string> ScreenCalls(const std::vector<AppLine>& lines) {
-    std::vector<std::string> calls;
-    for (const AppLine& line : lines) {
-        if (line.tag == "TEST-SCREEN")
-            calls.push_back(line.body);
-    }
-    return calls;
-}
-
-int IndexOf(const std::vector<AppLine>& lines, const std::string& prefix) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].body.compare(0, prefix.size(), prefix) == 0)
-            return static_cast<int>(i);
-    }
-    return -1;
 }
 
 } // namespace
@@ -92,17 +64,23 @@ TEST(ShellUnderTheFramework, SecondRequestResumesTheEditorAndTheEndDestroysIt) {
         usleep(50 * 1000);
     }
 
-    std::vector<AppLine> lines = ShellLines(device.Root());
-    EXPECT_EQ(ScreenCalls(lines),
+    std::vector<LogEntry> lines = ShellLines(device.Root());
+    std::vector<std::string> calls;
+    int bound = -1, built = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].tag == "TEST-SCREEN")
+            calls.push_back(lines[i].message);
+        if (bound < 0 && lines[i].message.compare(0, 13, "bindTextPath:") == 0)
+            bound = static_cast<int>(i);
+        if (built < 0 && lines[i].message == "Editor.CreateViewAndData")
+            built = static_cast<int>(i);
+        EXPECT_EQ(lines[i].message.find("failed"), std::string::npos) << lines[i].message;
+    }
+    EXPECT_EQ(calls,
               (std::vector<std::string>{"Editor.CreateViewAndData", "Editor.Create",
                                         "Editor.Resume(true)", "Editor.Pause", "Editor.Destroy"}));
     // Create ran before the screen was built; the push's pause step found nothing to pause.
-    int bound = IndexOf(lines, "bindTextPath:");
-    int built = IndexOf(lines, "Editor.CreateViewAndData");
     ASSERT_GE(bound, 0);
     EXPECT_LT(bound, built);
-    EXPECT_EQ(lines[bound].body, "bindTextPath:" + device.PackagePath("res/") + "/locale");
-    for (const AppLine& line : lines) {
-        EXPECT_EQ(line.body.find("failed"), std::string::npos) << line.body;
-    }
+    EXPECT_EQ(lines[bound].message, "bindTextPath:" + device.PackagePath("res/") + "/locale");
 }

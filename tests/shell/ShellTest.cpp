@@ -32,10 +32,6 @@ namespace {
 
 const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
 
-std::vector<std::string> Names(std::initializer_list<const char*> names) {
-    return std::vector<std::string>(names.begin(), names.end());
-}
-
 app_control_h MakeRequest(const char* marker) {
     app_control_h request = nullptr;
     EXPECT_EQ(app_control_create(&request), 0);
@@ -121,7 +117,7 @@ TEST_F(Shell, FromCreateToTheFirstResume) {
     mLog.Clear();
     AppResume(mApp);
     EXPECT_EQ(gEditorsMade, 1);
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create"}));
     auto list = mApp->GetViewManager()->GetViewList();
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list.back()->GetViewData()->mViewType, NSClockEditor::VIEW_TYPE_EDITOR);
@@ -150,15 +146,15 @@ TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(std::dynamic_pointer_cast<RecordingController>(list.back())->Name(), "Editor");
     EXPECT_EQ(eina_list_count(elm_naviframe_items_get(ViewBasicElements::GetNaviframe())), 1u);
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Resume(true)"}));
-    EXPECT_EQ(CallsOf("Below"), Names({"CreateViewAndData", "Create", "Released"}));
-    EXPECT_EQ(CallsOf("Above"), Names({"CreateViewAndData", "Create", "Released"}));
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Resume(true)"}));
+    EXPECT_EQ(CallsOf("Below"), Strings({"CreateViewAndData", "Create", "Released"}));
+    EXPECT_EQ(CallsOf("Above"), Strings({"CreateViewAndData", "Create", "Released"}));
 
     // Back from the background without a request: resumed with false.
     AppPause(mApp);
     AppResume(mApp);
     EXPECT_EQ(CallsOf("Editor"),
-              Names({"CreateViewAndData", "Create", "Resume(true)", "Pause", "Resume(false)"}));
+              Strings({"CreateViewAndData", "Create", "Resume(true)", "Pause", "Resume(false)"}));
     EXPECT_EQ(gEditorsMade, 1);
 }
 
@@ -214,7 +210,7 @@ TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
     EXPECT_TRUE(HasBody("language is null. we can't elm_language_set")) << mLog.Dump();
     EXPECT_EQ(CallsOf("Editor"),
-              Names({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"}));
+              Strings({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"}));
 }
 
 TEST_F(Shell, ThemeChanges) {
@@ -224,10 +220,10 @@ TEST_F(Shell, ThemeChanges) {
     Start();
     mLog.Clear();
     OnThemeColorChangedCb(mApp);
-    EXPECT_EQ(Bodies(), Names({"OnThemeColorChanged"}));
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create"}));
+    EXPECT_EQ(Bodies(), Strings({"OnThemeColorChanged"}));
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create"}));
     OnThemeFontChangedCb(mApp);
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Resume(false)"}));
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Resume(false)"}));
 }
 
 TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
@@ -235,7 +231,7 @@ TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
     AppPause(mApp);
     mLog.Clear();
     AppTerminate(mApp);
-    EXPECT_EQ(CallsOf("Editor"), Names({"CreateViewAndData", "Create", "Pause", "Destroy"}));
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Pause", "Destroy"}));
     EXPECT_EQ(mApp->GetViewManager()->GetViewList().size(), 1u);
     EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "first");
     // Both tables were loaded at create and went without a guard line.

@@ -75,35 +75,6 @@ Evas_Object* RecordingController::Create(Evas_Object* parent) {
     return mBaseLayout;
 }
 
-void RecordingController::Resume(bool appControlReceived) {
-    Record(appControlReceived ? "Resume(true)" : "Resume(false)");
-}
-
-void RecordingController::Pause() {
-    Record("Pause");
-}
-
-void RecordingController::Destroy() {
-    Record("Destroy");
-}
-
-void RecordingController::UpdatedByPop() {
-    Record("UpdatedByPop");
-}
-
-bool RecordingController::Pop() {
-    Record("Pop");
-    return mOptions.popAnswer;
-}
-
-void RecordingController::TimeTick() {
-    Record("TimeTick");
-}
-
-void RecordingController::TransitionFinished() {
-    Record("TransitionFinished");
-}
-
 Elm_Object_Item* RecordingController::Item() const {
     return mViewDataPtr ? mViewDataPtr->mNaviframeItem : nullptr;
 }

@@ -62,13 +62,18 @@ class RecordingController : public NSClockEditor::ViewController {
     std::shared_ptr<NSClockEditor::View> GetView() override { return mViewPtr; }
     std::shared_ptr<NSClockEditor::ViewData> GetViewData() override;
     Evas_Object* Create(Evas_Object* parent) override;
-    void Resume(bool appControlReceived) override;
-    void Pause() override;
-    void Destroy() override;
-    void UpdatedByPop() override;
-    bool Pop() override;
-    void TimeTick() override;
-    void TransitionFinished() override;
+    void Resume(bool appControlReceived) override {
+        Record(appControlReceived ? "Resume(true)" : "Resume(false)");
+    }
+    void Pause() override { Record("Pause"); }
+    void Destroy() override { Record("Destroy"); }
+    void UpdatedByPop() override { Record("UpdatedByPop"); }
+    bool Pop() override {
+        Record("Pop");
+        return mOptions.popAnswer;
+    }
+    void TimeTick() override { Record("TimeTick"); }
+    void TransitionFinished() override { Record("TransitionFinished"); }
 
     const std::string& Name() const { return mName; }
     ScreenOptions& Options() { return mOptions; }
