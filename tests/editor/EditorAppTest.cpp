@@ -50,19 +50,23 @@ bool CollectExtra(app_control_h reply, const char* key, void* data) {
 
 } // namespace
 
-void EditorAppTest::SetUp() {
-    mDevice.reset(new watchtest::TestDevice(true));
-    // The test's companion service stands in for the package's own.
-    const std::string service = mDevice->PackagePath("bin/clock-dalvexa-service");
+std::unique_ptr<watchtest::TestDevice> BootEditorDevice() {
+    std::unique_ptr<watchtest::TestDevice> device(new watchtest::TestDevice(true));
+    const std::string service = device->PackagePath("bin/clock-dalvexa-service");
     {
         std::ifstream in(EDITOR_TEST_COMPANION, std::ios::binary);
         std::ofstream out(service, std::ios::binary);
         out << in.rdbuf();
-        ASSERT_TRUE(in.good() && out.good()) << "cannot install the companion as " << service;
+        EXPECT_TRUE(in.good() && out.good()) << "cannot install the companion as " << service;
     }
     chmod(service.c_str(), 0755);
-    mDevice->Boot();
+    device->Boot();
     setenv("WATCH_APP_ID", EDITOR_APP_ID, 1);
+    return device;
+}
+
+void EditorAppTest::SetUp() {
+    mDevice = BootEditorDevice();
     // The device's language: the catalogues' English texts. The framework does not set
     // the process's locale from it, so the test does, as the program's environment.
     auto lang = watchtest::Watchctl({"lang", "en_US.UTF-8"});

@@ -20,6 +20,10 @@
 
 namespace editortest {
 
+// A booted test device whose companion service is the test's stand-in (it records the
+// requests it gets), with this process as the editor (WATCH_APP_ID).
+std::unique_ptr<watchtest::TestDevice> BootEditorDevice();
+
 // One answer to the test's launch request.
 struct Reply {
     int result = 0;

@@ -1,6 +1,7 @@
 // The editor screen released or stripped of its widgets while its animator, idlers,
 // transits, timers and the companion's reply are still on their way: nothing may reach
 // the gone view (the sanitizer build turns any such access into a failure).
+#include "EditorAppTest.h"
 #include "EditorView.h"
 #include "EditorViewController.h"
 #include "LogCapture.h"
@@ -15,10 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sys/stat.h>
-
 using NSClockEditor::ViewBasicElements;
 using NSClockEditor::ViewController;
 using watchtest::LogBody;
@@ -30,16 +27,7 @@ namespace {
 class EditorLifetimeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        mDevice.reset(new watchtest::TestDevice(true));
-        const std::string service = mDevice->PackagePath("bin/clock-dalvexa-service");
-        {
-            std::ifstream in(EDITOR_TEST_COMPANION, std::ios::binary);
-            std::ofstream out(service, std::ios::binary);
-            out << in.rdbuf();
-        }
-        chmod(service.c_str(), 0755);
-        mDevice->Boot();
-        setenv("WATCH_APP_ID", "com.korvane.clock-dalvexa.editor", 1);
+        mDevice = editortest::BootEditorDevice();
 
         ecore_app_no_system_modules();
         efreet_cache_disable();
