@@ -261,14 +261,15 @@ Evas_Object* EditorAppTest::Notice() const {
     std::vector<Evas_Object*> all;
     for (Evas_Object* o = evas_object_bottom_get(canvas); o; o = evas_object_above_get(o))
         CollectObjects(o, &all);
+    Evas_Object* top = nullptr; // a newer notice is stacked above the one it replaces
     for (Evas_Object* o : all) {
         const char* type = evas_object_type_get(o);
         const char* style =
             type && strcmp(type, "elm_popup") == 0 ? elm_object_style_get(o) : nullptr;
         if (style && strcmp(style, "toast/circle") == 0 && evas_object_visible_get(o))
-            return o;
+            top = o;
     }
-    return nullptr;
+    return top;
 }
 
 bool EditorAppTest::TutorialShown() const {
