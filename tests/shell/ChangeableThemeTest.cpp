@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -76,32 +76,30 @@ TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
                                                   "(mFontTable == NULL) [return]"}));
 }
 
-// A missing or damaged table is refused with a guard line; a colour table that loaded stays.
-TEST_F(ThemeTables, ABadTableIsRefused) {
-    struct Case {
-        const char* file;
-        const char* content; // null: the file is removed
-        const char* guard;
-        bool coloursLoaded;
-    };
-    for (const Case& c :
-         {Case{"changeableColorInfo_font.xml", nullptr, "(fontTable == NULL) [return]", true},
-          Case{"changeableColorInfo.xml", "<color-table><co", "(colorTable == NULL) [return]",
-               false}}) {
-        SCOPED_TRACE(c.file);
-        TestDevice device;
-        const std::string path = device.Root() + "/" + TABLES + c.file;
-        if (c.content)
-            std::ofstream(path) << c.content;
-        else
-            std::filesystem::remove(path);
-        mLog.Clear();
-        ChangeableTheme theme;
-        EXPECT_EQ(theme.InitChangeableTheme(), -1);
-        std::vector<std::string> guards = Guards();
-        EXPECT_NE(std::find(guards.begin(), guards.end(), c.guard), guards.end()) << mLog.Dump();
-        int r, g, b, a;
-        EXPECT_EQ(ColorOf("B065L4", &r, &g, &b, &a), c.coloursLoaded);
-        theme.DeinitChangeableTheme();
-    }
+TEST_F(ThemeTables, AFontTableThatFailsLeavesTheColoursLoaded) {
+    TestDevice device;
+    std::filesystem::remove(device.Root() + "/" + TABLES + "changeableColorInfo_font.xml");
+    ChangeableTheme theme;
+    EXPECT_EQ(theme.InitChangeableTheme(), -1);
+    std::vector<std::string> guards = Guards();
+    ASSERT_EQ(guards.size(), 4u) << mLog.Dump();
+    EXPECT_EQ(guards[2], "(fontTable == NULL) [return]");
+    EXPECT_EQ(guards[3], "(mFontTable == NULL) [return]");
+    int r, g, b, a;
+    EXPECT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+
+    mLog.Clear();
+    theme.DeinitChangeableTheme();
+    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mFontTable == NULL) [return]"}));
+}
+
+TEST_F(ThemeTables, ADamagedColourTableIsRefused) {
+    TestDevice device;
+    std::ofstream(device.Root() + "/" + TABLES + "changeableColorInfo.xml") << "<color-table><co";
+    ChangeableTheme theme;
+    EXPECT_EQ(theme.InitChangeableTheme(), -1);
+    std::vector<std::string> guards = Guards();
+    ASSERT_EQ(guards.size(), 3u) << mLog.Dump();
+    EXPECT_EQ(guards[1], "(colorTable == NULL) [return]");
+    EXPECT_EQ(guards[2], "(mColorTable == NULL) [return]");
 }
