@@ -4,6 +4,8 @@
 
 #include <Ecore_Evas.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -18,6 +20,62 @@ const size_t EFFECT_HINT_LENGTH = 25;
 const int EDGE_SAMPLES = 4;
 // The mask's data naming the black rectangle around the screen.
 const char* const SURROUND_KEY = "surround";
+
+// The mask's alpha at pixel (x, y) on the circle's edge: the share of its sub-samples
+// inside the circle, as premultiplied white (only the alpha clips).
+uint32_t EdgePixel(int x, int y, double cx, double cy, double radius) {
+    int inside = 0;
+    for (int sy = 0; sy < EDGE_SAMPLES; ++sy) {
+        for (int sx = 0; sx < EDGE_SAMPLES; ++sx) {
+            double dx = x + (sx + 0.5) / EDGE_SAMPLES - cx;
+            double dy = y + (sy + 0.5) / EDGE_SAMPLES - cy;
+            if (dx * dx + dy * dy <= radius * radius)
+                ++inside;
+        }
+    }
+    uint32_t a = static_cast<uint32_t>(inside * 255 / (EDGE_SAMPLES * EDGE_SAMPLES));
+    return (a << 24) | (a << 16) | (a << 8) | a;
+}
+
+// The first pixel of the left half of the row (x in [0, half)) whose centre's squared
+// distance d2 from the circle's centre is below limit (or at most limit when orEqual), or
+// half when none is. d2 falls from the row's ends to its middle, so the pixels that pass
+// form one run; a square root finds its start and the exact test settles it.
+int FirstCloser(double py2, double cx, int half, double limit, bool orEqual) {
+    auto passes = [&](int x) {
+        const double px = x + 0.5 - cx;
+        const double d2 = px * px + py2;
+        return orEqual ? d2 <= limit : d2 < limit;
+    };
+    const double reach = limit > py2 ? sqrt(limit - py2) : 0.0;
+    int x = static_cast<int>(cx - reach - 0.5);
+    x = x < 0 ? 0 : (x > half ? half : x);
+    while (x > 0 && passes(x - 1))
+        --x;
+    while (x < half && !passes(x))
+        ++x;
+    return x;
+}
+
+// One row of the mask: transparent outside the circle, opaque inside, sampled on its edge.
+// The row is symmetric about cx: pixel x and pixel width - 1 - x are as far from it.
+void FillMaskRow(uint32_t* row, int width, int y, double cx, double cy, double radius, double inner,
+                 double outer) {
+    const double py = y + 0.5 - cy;
+    const double py2 = py * py;
+    const int half = (width + 1) / 2;
+    // [0, edge) outside, [edge, full) on the edge, [full, width - full) inside, mirrored.
+    const int edge = FirstCloser(py2, cx, half, outer, false);
+    const int full = std::max(edge, FirstCloser(py2, cx, half, inner, true));
+    const int fullEnd = std::max(full, width - full);
+    std::fill(row, row + edge, 0u);
+    for (int x = edge; x < full; ++x)
+        row[x] = EdgePixel(x, y, cx, cy, radius);
+    std::fill(row + full, row + fullEnd, 0xFFFFFFFFu);
+    for (int x = fullEnd; x < width - edge; ++x)
+        row[x] = EdgePixel(x, y, cx, cy, radius);
+    std::fill(row + std::max(fullEnd, width - edge), row + width, 0u);
+}
 
 } // namespace
 
@@ -196,28 +254,8 @@ void ViewBasicElements::FillRoundMask(Evas_Object* mask, int width, int height) 
     const double margin = 0.75;
     const double inner = (radius - margin) * (radius - margin);
     const double outer = (radius + margin) * (radius + margin);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double px = x + 0.5 - cx, py = y + 0.5 - cy;
-            const double d2 = px * px + py * py;
-            if (d2 <= inner || d2 >= outer) {
-                pixels[y * stride + x] = d2 <= inner ? 0xFFFFFFFFu : 0;
-                continue;
-            }
-            int inside = 0;
-            for (int sy = 0; sy < EDGE_SAMPLES; ++sy) {
-                for (int sx = 0; sx < EDGE_SAMPLES; ++sx) {
-                    double dx = x + (sx + 0.5) / EDGE_SAMPLES - cx;
-                    double dy = y + (sy + 0.5) / EDGE_SAMPLES - cy;
-                    if (dx * dx + dy * dy <= radius * radius)
-                        ++inside;
-                }
-            }
-            uint32_t a = static_cast<uint32_t>(inside * 255 / (EDGE_SAMPLES * EDGE_SAMPLES));
-            // Premultiplied white of that alpha: only the alpha clips.
-            pixels[y * stride + x] = (a << 24) | (a << 16) | (a << 8) | a;
-        }
-    }
+    for (int y = 0; y < height; ++y)
+        FillMaskRow(pixels + y * stride, width, y, cx, cy, radius, inner, outer);
     evas_object_image_data_set(mask, pixels);
     evas_object_image_data_update_add(mask, 0, 0, width, height);
 }

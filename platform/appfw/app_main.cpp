@@ -118,6 +118,7 @@ class Runtime {
 
   private:
     int JoinBus(bool activated);
+    int AwaitName(bool activated);
     void LeaveBus();
     void ReleaseName();
     void StartDelivering(bool activated);
@@ -169,6 +170,7 @@ class Runtime {
     bool mLoopRunning = false; // the application's loop, or a wait of the framework's
     bool mExitRequested = false;
     bool mDelivering = false;
+    bool mNameRequested = false;
     bool mNameReplied = false;
     bool mOwnsName = false;
     int mNameResult = -1;
@@ -244,6 +246,14 @@ int Runtime::Run(int argc, char** argv) {
         SelectEngine();
     // The device has no use for EFL's system-bus watchers (power, hostname, locale).
     ecore_app_no_system_modules();
+
+    // dbus-daemon names itself in the environment of the programs it starts.
+    const bool activated = getenv("DBUS_STARTER_ADDRESS") != nullptr;
+    unsetenv("DBUS_STARTER_ADDRESS");
+    unsetenv("DBUS_STARTER_BUS_TYPE");
+
+    // The bus answers the name request while the toolkit starts.
+    int status = JoinBus(activated);
     if (mUi) {
         // Nor for the desktop's icon and menu caches: without this the toolkit starts their
         // daemon (efreetd), which keeps running and fills the terminal it was started from
@@ -259,12 +269,8 @@ int Runtime::Run(int argc, char** argv) {
     }
     mSignalHandler = ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, OnSignalExit, this);
 
-    // dbus-daemon names itself in the environment of the programs it starts.
-    const bool activated = getenv("DBUS_STARTER_ADDRESS") != nullptr;
-    unsetenv("DBUS_STARTER_ADDRESS");
-    unsetenv("DBUS_STARTER_BUS_TYPE");
-
-    int status = JoinBus(activated);
+    if (status == APP_ERROR_NONE)
+        status = AwaitName(activated);
     if (status == APP_ERROR_NONE && !mExitRequested) {
         if (mUi) {
             windows::Start(OnWindowChange);
@@ -347,6 +353,15 @@ int Runtime::JoinBus(bool activated) {
     // before create has returned are kept for after it.
     Track(eldbus_name_request(mConnection, busName.c_str(), ELDBUS_NAME_REQUEST_FLAG_DO_NOT_QUEUE,
                               OnNameReply, this));
+    mNameRequested = true;
+    return APP_ERROR_NONE;
+}
+
+// Waits for the answer to JoinBus's name request: create comes only once the name is the
+// application's, and an instance that finds it taken ends without a window.
+int Runtime::AwaitName(bool activated) {
+    if (!mNameRequested)
+        return APP_ERROR_NONE; // runs without the bus
     mLoopRunning = true;
     RunLoopUntil(&mNameReplied, kNameWait);
     mLoopRunning = false;
@@ -361,7 +376,8 @@ int Runtime::JoinBus(bool activated) {
         LOG_ERROR("%s is already running: this instance ends", mAppId.c_str());
         return APP_ERROR_ALREADY_RUNNING;
     }
-    LOG_ERROR("%s: the device bus did not give the name %s", mAppId.c_str(), busName.c_str());
+    LOG_ERROR("%s: the device bus did not give the name %s", mAppId.c_str(),
+              BusName(mAppId).c_str());
     LeaveBus();
     return activated ? APP_ERROR_IO_ERROR : APP_ERROR_NONE;
 }

@@ -17,7 +17,7 @@ char* FolderOfCurrentApp(watch::PackageFolder folder, const char* call) {
         return nullptr;
     }
     watch::AppInfo app;
-    if (!watch::FindApp(appId, &app)) {
+    if (!watch::FindAppCached(appId, &app)) {
         __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, "%s: application \"%s\" is not installed in %s",
                      call, appId.c_str(), watch::DeviceRoot().c_str());
         return nullptr;

@@ -20,7 +20,7 @@ int SharedFolder(const char* appId, char** path, watch::PackageFolder folder, co
         return APP_MANAGER_ERROR_INVALID_PARAMETER;
     }
     watch::AppInfo app;
-    if (!watch::FindApp(appId, &app)) {
+    if (!watch::FindAppCached(appId, &app)) {
         __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, "%s: no application \"%s\" in %s", call, appId,
                      watch::DeviceRoot().c_str());
         return APP_MANAGER_ERROR_NO_SUCH_APP;

@@ -5,6 +5,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace watch {
 
@@ -112,6 +114,43 @@ bool FindApp(const std::string& appId, AppInfo* out) {
         }
     }
     return false;
+}
+
+namespace {
+
+const AppInfo* AppOf(const PackageInfo& package, const std::string& appId) {
+    for (const AppInfo& app : package.apps) {
+        if (app.id == appId)
+            return &app;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool FindAppCached(const std::string& appId, AppInfo* out) {
+    static std::mutex mutex;
+    static std::map<std::string, PackageInfo> known; // by root and running application
+    const std::string current = CurrentAppId();
+    if (current.empty() || !IsValidId(appId))
+        return FindApp(appId, out);
+    const std::string lookup = DeviceRoot() + "\n" + current;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = known.find(lookup);
+    if (it == known.end()) {
+        // Not remembered when not found: it may be installed later.
+        for (PackageInfo& package : InstalledPackages()) {
+            if (AppOf(package, current)) {
+                it = known.emplace(lookup, std::move(package)).first;
+                break;
+            }
+        }
+    }
+    const AppInfo* app = it == known.end() ? nullptr : AppOf(it->second, appId);
+    if (!app)
+        return FindApp(appId, out);
+    *out = *app;
+    return true;
 }
 
 } // namespace watch

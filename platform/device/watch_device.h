@@ -56,6 +56,11 @@ std::vector<PackageInfo> InstalledPackages();
 // The installed application with this id; false for an invalid or unknown id.
 bool FindApp(const std::string& appId, AppInfo* out);
 
+// FindApp that answers for the running application (CurrentAppId) and the others of its
+// package from the manifest read the first time in this device root: the package stays
+// while its application runs. Other ids are looked up anew each time.
+bool FindAppCached(const std::string& appId, AppInfo* out);
+
 // The id of the running application: WATCH_APP_ID when set, else the application whose
 // installed program is this process's executable. Empty when neither tells.
 std::string CurrentAppId();

@@ -57,22 +57,9 @@ std::shared_ptr<settings::Store> PackageStore(const std::string& package) {
 }
 
 std::string CurrentPackage() {
-    // Finding the application reads manifests: remember the answer per root and id.
-    static std::mutex mutex;
-    static std::map<std::string, std::string> known;
-    const std::string appId = CurrentAppId();
-    if (appId.empty())
-        return std::string();
-    const std::string lookup = DeviceRoot() + "\n" + appId;
-    std::lock_guard<std::mutex> lock(mutex);
-    auto it = known.find(lookup);
-    if (it != known.end())
-        return it->second;
     AppInfo app;
-    if (!FindApp(appId, &app))
-        return std::string(); // not cached: it may be installed later
-    known[lookup] = app.package;
-    return app.package;
+    const std::string appId = CurrentAppId();
+    return !appId.empty() && FindAppCached(appId, &app) ? app.package : std::string();
 }
 
 } // namespace preference
