@@ -1,10 +1,11 @@
 // Launch requests from arbitrary bytes, delivered over a real bus to the decoder that
 // turns a Launch call into an app_control handle.
 //
-// The fuzzer starts its own dbus-daemon. A raw libdbus connection sends each input as a
-// Launch call to an Eldbus connection of the same process, which serves the interface
-// as applications do (same method table signature, so the bus binding turns away what
-// it turns away for them) and decodes what reaches it.
+// The fuzzer starts the device bus of its own device root, stopped when the run ends. A
+// raw libdbus connection sends each input as a Launch call to an Eldbus connection of the
+// same process, which serves the interface as applications do (same method table
+// signature, so the bus binding turns away what it turns away for them) and decodes what
+// reaches it.
 //
 // The first byte picks the form of the rest:
 //  - even: a whole D-Bus message in wire format. libdbus checks it as it does every
@@ -14,65 +15,40 @@
 #include "FuzzScratch.h"
 #include "app_control_internal.h"
 #include "watch_appfw.h"
+#include "watch_bus.h"
 
 #include <Ecore.h>
 #include <Eldbus.h>
 #include <dbus/dbus.h>
 #include <glib.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <set>
 #include <string>
 
 namespace {
 
 bool gHandled = false;
 
-// A decoded handle keeps to the limits and carries only text the setters would accept.
-void CheckDecoded(app_control_h handle) {
+// A decoded request keeps to the limits and carries only text the setters would accept.
+void CheckDecoded(const app_control_s& request) {
     size_t bytes = 0;
-    for (auto get : {app_control_get_operation, app_control_get_uri, app_control_get_caller}) {
-        char* text = nullptr;
-        if (get(handle, &text) != APP_CONTROL_ERROR_NONE)
+    for (const auto* text : {&request.operation, &request.uri, &request.caller}) {
+        if (*text && !g_utf8_validate((*text)->data(), (*text)->size(), nullptr))
             __builtin_trap();
-        if (text) {
-            if (!g_utf8_validate(text, -1, nullptr))
-                __builtin_trap();
-            if (get != app_control_get_caller)
-                bytes += strlen(text);
-        }
-        free(text);
+        if (*text && text != &request.caller)
+            bytes += (*text)->size();
     }
-    struct Count {
-        size_t extras = 0;
-        std::map<std::string, int> seen;
-    } count;
-    app_control_foreach_extra_data(
-        handle,
-        [](app_control_h, const char* key, void* data) {
-            Count* c = static_cast<Count*>(data);
-            if (!*key || strlen(key) > watch::appfw::kMaxKeyBytes || c->seen[key]++)
-                __builtin_trap(); // empty, too long or twice
-            c->extras++;
-            return true;
-        },
-        &count);
-    for (const auto& entry : count.seen) {
-        char* value = nullptr;
-        if (app_control_get_extra_data(handle, entry.first.c_str(), &value) !=
-                APP_CONTROL_ERROR_NONE ||
-            !value)
-            __builtin_trap();
-        bytes += entry.first.size() + strlen(value);
-        free(value);
+    std::set<std::string> keys;
+    for (const auto& [key, value] : request.extras) {
+        if (key.empty() || key.size() > watch::appfw::kMaxKeyBytes || !keys.insert(key).second)
+            __builtin_trap(); // empty, too long or twice
+        bytes += key.size() + value.size();
     }
-    if (count.extras > watch::appfw::kMaxExtras || bytes > watch::appfw::kMaxRequestBytes)
+    if (keys.size() > watch::appfw::kMaxExtras || bytes > watch::appfw::kMaxRequestBytes)
         __builtin_trap();
 }
 
@@ -86,7 +62,7 @@ Eldbus_Message* OnLaunch(const Eldbus_Service_Interface*, const Eldbus_Message* 
             __builtin_trap(); // a refusal always says why
         return eldbus_message_error_new(msg, watch::appfw::kErrorInvalidRequest, error.c_str());
     }
-    CheckDecoded(handle);
+    CheckDecoded(*handle);
     // A received request can be cloned and let go of like any other.
     app_control_h clone = nullptr;
     if (app_control_clone(&clone, handle) != APP_CONTROL_ERROR_NONE)
@@ -114,55 +90,19 @@ struct Bus {
     std::string receiverName;
 };
 
-// A private dbus-daemon that ends with this process.
-std::string StartDaemon() {
-    const std::string dir = fuzz::ScratchRoot();
-    if (dir.empty())
-        return std::string();
-    const std::string config = dir + "/bus.conf";
-    FILE* f = fopen(config.c_str(), "w");
-    if (!f)
-        return std::string();
-    fprintf(f,
-            "<busconfig><type>session</type><listen>unix:dir=%s</listen>"
-            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n",
-            dir.c_str());
-    fclose(f);
-    int fds[2];
-    if (pipe(fds) != 0)
-        return std::string();
-    const pid_t parent = getpid();
-    const pid_t child = fork();
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(1);
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        const std::string arg = "--config-file=" + config;
-        execlp("dbus-daemon", "dbus-daemon", arg.c_str(), "--nofork", "--print-address=1",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string address;
-    char c;
-    while (child > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        address += c;
-    close(fds[0]);
-    return address;
-}
-
 Bus* Connect() {
-    const std::string address = StartDaemon();
-    if (address.empty()) {
-        fprintf(stderr, "fuzz_launch: no dbus-daemon\n");
+    std::string error;
+    if (!watch::bus::Start(&error)) {
+        fprintf(stderr, "fuzz_launch: %s\n", error.c_str());
         return nullptr;
     }
+    atexit([] {
+        std::string ignored;
+        watch::bus::Stop(&ignored);
+    });
+    const std::string address = watch::bus::Address();
     Bus* bus = new Bus();
-    bus->receiver = eldbus_address_connection_get(address.c_str());
+    bus->receiver = watch::bus::Connect();
     if (!bus->receiver || !eldbus_service_interface_register(
                               bus->receiver, watch::appfw::kObjectPath, &kInterfaceDesc))
         return nullptr;
@@ -347,7 +287,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The refusals are logged in the run's own device root.
         fuzz::ScratchRoot();
         ecore_init();
-        eldbus_init();
         return Connect();
     }();
     if (!bus)
