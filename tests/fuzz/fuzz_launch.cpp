@@ -8,8 +8,9 @@
 // reaches it.
 //
 // The first byte picks the form of the rest:
-//  - even: a whole D-Bus message in wire format. libdbus checks it as it does every
-//    message it receives; its body becomes the body of the call.
+//  - even: a whole method call in wire format. libdbus checks it as it does every
+//    message it receives; it goes out readdressed to the Launch method, its body and
+//    the rest of its header as they are.
 //  - odd: a list of a{sv} fields, built so that most inputs are well-formed: known and
 //    unknown names, values of the right and of wrong types.
 #include "FuzzScratch.h"
@@ -121,57 +122,17 @@ Bus* Connect() {
 
 // ---- wire format
 
-bool Copy(DBusMessageIter* from, DBusMessageIter* to) {
-    for (int type; (type = dbus_message_iter_get_arg_type(from)) != DBUS_TYPE_INVALID;
-         dbus_message_iter_next(from)) {
-        if (type == DBUS_TYPE_UNIX_FD)
-            return false; // descriptors travel beside the bytes, not in them
-        if (!dbus_type_is_container(type)) {
-            DBusBasicValue v;
-            dbus_message_iter_get_basic(from, &v);
-            if (!dbus_message_iter_append_basic(to, type, &v))
-                return false;
-            continue;
-        }
-        DBusMessageIter sub, out;
-        dbus_message_iter_recurse(from, &sub);
-        char* contained = nullptr;
-        if (type == DBUS_TYPE_ARRAY || type == DBUS_TYPE_VARIANT) {
-            char* signature =
-                dbus_message_iter_get_signature(type == DBUS_TYPE_ARRAY ? from : &sub);
-            if (!signature)
-                return false;
-            contained = strdup(signature + (type == DBUS_TYPE_ARRAY ? 1 : 0));
-            dbus_free(signature);
-        }
-        bool ok = dbus_message_iter_open_container(to, type, contained, &out);
-        free(contained);
-        if (!ok)
-            return false;
-        ok = Copy(&sub, &out);
-        if (!ok) {
-            dbus_message_iter_abandon_container(to, &out);
-            return false;
-        }
-        if (!dbus_message_iter_close_container(to, &out))
-            return false;
-    }
-    return true;
-}
-
-bool FromWire(const uint8_t* data, size_t size, DBusMessage* call) {
+DBusMessage* FromWire(const uint8_t* data, size_t size) {
     DBusError err;
     dbus_error_init(&err);
-    DBusMessage* wire =
+    DBusMessage* call =
         dbus_message_demarshal(reinterpret_cast<const char*>(data), static_cast<int>(size), &err);
     dbus_error_free(&err);
-    if (!wire)
-        return false;
-    DBusMessageIter from, to;
-    dbus_message_iter_init_append(call, &to);
-    const bool ok = !dbus_message_iter_init(wire, &from) || Copy(&from, &to);
-    dbus_message_unref(wire);
-    return ok;
+    if (call && dbus_message_get_type(call) != DBUS_MESSAGE_TYPE_METHOD_CALL) {
+        dbus_message_unref(call);
+        return nullptr;
+    }
+    return call;
 }
 
 // ---- a{sv} fields
@@ -294,10 +255,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     gHandled = false;
-    DBusMessage* call = dbus_message_new_method_call(
-        bus->receiverName.c_str(), watch::appfw::kObjectPath, watch::appfw::kInterface, "Launch");
-    const bool built =
-        (data[0] & 1) ? FromFields(data + 1, size - 1, call) : FromWire(data + 1, size - 1, call);
+    DBusMessage* call = nullptr;
+    if (data[0] & 1) {
+        call = dbus_message_new_method_call(nullptr, watch::appfw::kObjectPath, nullptr, "Launch");
+        if (!FromFields(data + 1, size - 1, call)) {
+            dbus_message_unref(call);
+            return 0;
+        }
+    } else if (!(call = FromWire(data + 1, size - 1))) {
+        return 0;
+    }
+    dbus_message_set_no_reply(call, FALSE);
+    const bool built = dbus_message_set_destination(call, bus->receiverName.c_str()) &&
+                       dbus_message_set_path(call, watch::appfw::kObjectPath) &&
+                       dbus_message_set_interface(call, watch::appfw::kInterface) &&
+                       dbus_message_set_member(call, "Launch");
     DBusPendingCall* pending = nullptr;
     if (!built || !dbus_connection_send_with_reply(bus->sender, call, &pending, 10000) ||
         !pending) {
