@@ -75,9 +75,17 @@ Eina_Bool RecordRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* inf
     return probe->consume;
 }
 
+Eina_Bool OtherRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info) {
+    return RecordRotary(data, obj, info);
+}
+
 void RecordKey(void* data, Evas_Object* obj, void* eventInfo) {
     EXPECT_EQ(eventInfo, nullptr);
     Note(static_cast<Probe*>(data), obj, static_cast<Probe*>(data)->name);
+}
+
+void OtherKey(void* data, Evas_Object* obj, void* eventInfo) {
+    RecordKey(data, obj, eventInfo);
 }
 
 } // namespace eexttest

@@ -25,6 +25,7 @@ class WindowTest : public ::testing::Test {
 
     Evas_Object* mWin = nullptr;
     unsigned int mTimestamp = 1;
+    std::vector<std::string> mJournal; // what the probes saw
 };
 
 // Callback data: what each registration saw, in one shared journal.
@@ -37,9 +38,12 @@ struct Probe {
     Evas_Object* deleteOnCall = nullptr; // deleted from inside the callback
 };
 
-// Journals "<name>:cw" or "<name>:ccw"; answers probe->consume.
+// Journals "<name>:cw" or "<name>:ccw"; answers probe->consume. The Other* twins do the
+// same as another callback function.
 Eina_Bool RecordRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info);
+Eina_Bool OtherRotary(void* data, Evas_Object* obj, Eext_Rotary_Event_Info* info);
 // Journals "<name>".
 void RecordKey(void* data, Evas_Object* obj, void* eventInfo);
+void OtherKey(void* data, Evas_Object* obj, void* eventInfo);
 
 } // namespace eexttest

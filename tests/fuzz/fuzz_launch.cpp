@@ -1,78 +1,55 @@
 // Launch requests from arbitrary bytes, delivered over a real bus to the decoder that
 // turns a Launch call into an app_control handle.
 //
-// The fuzzer starts its own dbus-daemon. A raw libdbus connection sends each input as a
-// Launch call to an Eldbus connection of the same process, which serves the interface
-// as applications do (same method table signature, so the bus binding turns away what
-// it turns away for them) and decodes what reaches it.
+// The fuzzer starts the device bus of its own device root, stopped when the run ends. A
+// raw libdbus connection sends each input as a Launch call to an Eldbus connection of the
+// same process, which serves the interface as applications do (same method table
+// signature, so the bus binding turns away what it turns away for them) and decodes what
+// reaches it.
 //
 // The first byte picks the form of the rest:
-//  - even: a whole D-Bus message in wire format. libdbus checks it as it does every
-//    message it receives; its body becomes the body of the call.
+//  - even: a whole method call in wire format. libdbus checks it as it does every
+//    message it receives; it goes out readdressed to the Launch method, its body and
+//    the rest of its header as they are.
 //  - odd: a list of a{sv} fields, built so that most inputs are well-formed: known and
 //    unknown names, values of the right and of wrong types.
 #include "FuzzScratch.h"
 #include "app_control_internal.h"
 #include "watch_appfw.h"
+#include "watch_bus.h"
 
 #include <Ecore.h>
 #include <Eldbus.h>
 #include <dbus/dbus.h>
 #include <glib.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <set>
 #include <string>
 
 namespace {
 
 bool gHandled = false;
 
-// A decoded handle keeps to the limits and carries only text the setters would accept.
-void CheckDecoded(app_control_h handle) {
+// A decoded request keeps to the limits and carries only text the setters would accept.
+void CheckDecoded(const app_control_s& request) {
     size_t bytes = 0;
-    for (auto get : {app_control_get_operation, app_control_get_uri, app_control_get_caller}) {
-        char* text = nullptr;
-        if (get(handle, &text) != APP_CONTROL_ERROR_NONE)
+    for (const auto* text : {&request.operation, &request.uri, &request.caller}) {
+        if (*text && !g_utf8_validate((*text)->data(), (*text)->size(), nullptr))
             __builtin_trap();
-        if (text) {
-            if (!g_utf8_validate(text, -1, nullptr))
-                __builtin_trap();
-            if (get != app_control_get_caller)
-                bytes += strlen(text);
-        }
-        free(text);
+        if (*text && text != &request.caller)
+            bytes += (*text)->size();
     }
-    struct Count {
-        size_t extras = 0;
-        std::map<std::string, int> seen;
-    } count;
-    app_control_foreach_extra_data(
-        handle,
-        [](app_control_h, const char* key, void* data) {
-            Count* c = static_cast<Count*>(data);
-            if (!*key || strlen(key) > watch::appfw::kMaxKeyBytes || c->seen[key]++)
-                __builtin_trap(); // empty, too long or twice
-            c->extras++;
-            return true;
-        },
-        &count);
-    for (const auto& entry : count.seen) {
-        char* value = nullptr;
-        if (app_control_get_extra_data(handle, entry.first.c_str(), &value) !=
-                APP_CONTROL_ERROR_NONE ||
-            !value)
-            __builtin_trap();
-        bytes += entry.first.size() + strlen(value);
-        free(value);
+    std::set<std::string> keys;
+    for (const auto& [key, value] : request.extras) {
+        if (key.empty() || key.size() > watch::appfw::kMaxKeyBytes || !keys.insert(key).second)
+            __builtin_trap(); // empty, too long or twice
+        bytes += key.size() + value.size();
     }
-    if (count.extras > watch::appfw::kMaxExtras || bytes > watch::appfw::kMaxRequestBytes)
+    if (keys.size() > watch::appfw::kMaxExtras || bytes > watch::appfw::kMaxRequestBytes)
         __builtin_trap();
 }
 
@@ -86,7 +63,7 @@ Eldbus_Message* OnLaunch(const Eldbus_Service_Interface*, const Eldbus_Message* 
             __builtin_trap(); // a refusal always says why
         return eldbus_message_error_new(msg, watch::appfw::kErrorInvalidRequest, error.c_str());
     }
-    CheckDecoded(handle);
+    CheckDecoded(*handle);
     // A received request can be cloned and let go of like any other.
     app_control_h clone = nullptr;
     if (app_control_clone(&clone, handle) != APP_CONTROL_ERROR_NONE)
@@ -114,55 +91,19 @@ struct Bus {
     std::string receiverName;
 };
 
-// A private dbus-daemon that ends with this process.
-std::string StartDaemon() {
-    const std::string dir = fuzz::ScratchRoot();
-    if (dir.empty())
-        return std::string();
-    const std::string config = dir + "/bus.conf";
-    FILE* f = fopen(config.c_str(), "w");
-    if (!f)
-        return std::string();
-    fprintf(f,
-            "<busconfig><type>session</type><listen>unix:dir=%s</listen>"
-            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n",
-            dir.c_str());
-    fclose(f);
-    int fds[2];
-    if (pipe(fds) != 0)
-        return std::string();
-    const pid_t parent = getpid();
-    const pid_t child = fork();
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(1);
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        const std::string arg = "--config-file=" + config;
-        execlp("dbus-daemon", "dbus-daemon", arg.c_str(), "--nofork", "--print-address=1",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string address;
-    char c;
-    while (child > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        address += c;
-    close(fds[0]);
-    return address;
-}
-
 Bus* Connect() {
-    const std::string address = StartDaemon();
-    if (address.empty()) {
-        fprintf(stderr, "fuzz_launch: no dbus-daemon\n");
+    std::string error;
+    if (!watch::bus::Start(&error)) {
+        fprintf(stderr, "fuzz_launch: %s\n", error.c_str());
         return nullptr;
     }
+    atexit([] {
+        std::string ignored;
+        watch::bus::Stop(&ignored);
+    });
+    const std::string address = watch::bus::Address();
     Bus* bus = new Bus();
-    bus->receiver = eldbus_address_connection_get(address.c_str());
+    bus->receiver = watch::bus::Connect();
     if (!bus->receiver || !eldbus_service_interface_register(
                               bus->receiver, watch::appfw::kObjectPath, &kInterfaceDesc))
         return nullptr;
@@ -181,57 +122,17 @@ Bus* Connect() {
 
 // ---- wire format
 
-bool Copy(DBusMessageIter* from, DBusMessageIter* to) {
-    for (int type; (type = dbus_message_iter_get_arg_type(from)) != DBUS_TYPE_INVALID;
-         dbus_message_iter_next(from)) {
-        if (type == DBUS_TYPE_UNIX_FD)
-            return false; // descriptors travel beside the bytes, not in them
-        if (!dbus_type_is_container(type)) {
-            DBusBasicValue v;
-            dbus_message_iter_get_basic(from, &v);
-            if (!dbus_message_iter_append_basic(to, type, &v))
-                return false;
-            continue;
-        }
-        DBusMessageIter sub, out;
-        dbus_message_iter_recurse(from, &sub);
-        char* contained = nullptr;
-        if (type == DBUS_TYPE_ARRAY || type == DBUS_TYPE_VARIANT) {
-            char* signature =
-                dbus_message_iter_get_signature(type == DBUS_TYPE_ARRAY ? from : &sub);
-            if (!signature)
-                return false;
-            contained = strdup(signature + (type == DBUS_TYPE_ARRAY ? 1 : 0));
-            dbus_free(signature);
-        }
-        bool ok = dbus_message_iter_open_container(to, type, contained, &out);
-        free(contained);
-        if (!ok)
-            return false;
-        ok = Copy(&sub, &out);
-        if (!ok) {
-            dbus_message_iter_abandon_container(to, &out);
-            return false;
-        }
-        if (!dbus_message_iter_close_container(to, &out))
-            return false;
-    }
-    return true;
-}
-
-bool FromWire(const uint8_t* data, size_t size, DBusMessage* call) {
+DBusMessage* FromWire(const uint8_t* data, size_t size) {
     DBusError err;
     dbus_error_init(&err);
-    DBusMessage* wire =
+    DBusMessage* call =
         dbus_message_demarshal(reinterpret_cast<const char*>(data), static_cast<int>(size), &err);
     dbus_error_free(&err);
-    if (!wire)
-        return false;
-    DBusMessageIter from, to;
-    dbus_message_iter_init_append(call, &to);
-    const bool ok = !dbus_message_iter_init(wire, &from) || Copy(&from, &to);
-    dbus_message_unref(wire);
-    return ok;
+    if (call && dbus_message_get_type(call) != DBUS_MESSAGE_TYPE_METHOD_CALL) {
+        dbus_message_unref(call);
+        return nullptr;
+    }
+    return call;
 }
 
 // ---- a{sv} fields
@@ -347,7 +248,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The refusals are logged in the run's own device root.
         fuzz::ScratchRoot();
         ecore_init();
-        eldbus_init();
         return Connect();
     }();
     if (!bus)
@@ -355,10 +255,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     gHandled = false;
-    DBusMessage* call = dbus_message_new_method_call(
-        bus->receiverName.c_str(), watch::appfw::kObjectPath, watch::appfw::kInterface, "Launch");
-    const bool built =
-        (data[0] & 1) ? FromFields(data + 1, size - 1, call) : FromWire(data + 1, size - 1, call);
+    DBusMessage* call = nullptr;
+    if (data[0] & 1) {
+        call = dbus_message_new_method_call(nullptr, watch::appfw::kObjectPath, nullptr, "Launch");
+        if (!FromFields(data + 1, size - 1, call)) {
+            dbus_message_unref(call);
+            return 0;
+        }
+    } else if (!(call = FromWire(data + 1, size - 1))) {
+        return 0;
+    }
+    dbus_message_set_no_reply(call, FALSE);
+    const bool built = dbus_message_set_destination(call, bus->receiverName.c_str()) &&
+                       dbus_message_set_path(call, watch::appfw::kObjectPath) &&
+                       dbus_message_set_interface(call, watch::appfw::kInterface) &&
+                       dbus_message_set_member(call, "Launch");
     DBusPendingCall* pending = nullptr;
     if (!built || !dbus_connection_send_with_reply(bus->sender, call, &pending, 10000) ||
         !pending) {

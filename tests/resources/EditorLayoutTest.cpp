@@ -24,41 +24,21 @@ const std::map<std::string, std::vector<std::string>> kPartsByGroup = {
     {"TutorialContentLayout", {"guide.text"}},
 };
 
-// A layout of the editor's file filling a 360 x 360 screen, as the editor builds it.
-struct Screen {
-    Evas_Object* win = restest::MakeScreen();
-    Evas_Object* Layout(const char* group) {
-        Evas_Object* ly = elm_layout_add(win);
-        if (!elm_layout_file_set(ly, restest::EditorEdjPath().c_str(), group)) {
-            evas_object_del(ly);
-            return nullptr;
-        }
-        evas_object_size_hint_weight_set(ly, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+// A layout of the editor's file filling the window, as the editor builds it.
+Evas_Object* Layout(Evas_Object* win, const char* group) {
+    Evas_Object* ly = restest::EditorLayout(win, group);
+    if (ly)
         elm_win_resize_object_add(win, ly);
-        evas_object_show(ly);
-        return ly;
-    }
-    Evas_Object* Rect() {
-        Evas_Object* r = evas_object_rectangle_add(evas_object_evas_get(win));
-        evas_object_color_set(r, 255, 255, 255, 255);
-        return r;
-    }
-    ~Screen() { evas_object_del(win); }
-};
-
-Eina_Rectangle ObjectGeometry(Evas_Object* obj) {
-    Eina_Rectangle r = {0, 0, 0, 0};
-    evas_object_geometry_get(obj, &r.x, &r.y, &r.w, &r.h);
-    return r;
+    return ly;
 }
 
 } // namespace
 
 TEST(EditorLayout, EveryPartTheEditorUsesExists) {
     ElmSession elm(false);
-    Screen screen;
+    Evas_Object* win = restest::MakeScreen();
     for (const auto& entry : kPartsByGroup) {
-        Evas_Object* ly = screen.Layout(entry.first.c_str());
+        Evas_Object* ly = Layout(win, entry.first.c_str());
         ASSERT_NE(ly, nullptr) << entry.first;
         Evas_Object* edje = elm_layout_edje_get(ly);
         for (const std::string& part : entry.second)
@@ -92,14 +72,14 @@ TEST(EditorLayout, SignalsShowAndHideTheirParts) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.group) + " " + (c.signal ? c.signal : "(none)"));
-        Screen screen;
-        Evas_Object* ly = screen.Layout(c.group);
+        Evas_Object* win = restest::MakeScreen();
+        Evas_Object* ly = Layout(win, c.group);
         ASSERT_NE(ly, nullptr);
         Evas_Object* edje = elm_layout_edje_get(ly);
         // label_bg is an image of the layout's own; the others hold what the editor puts in.
         Evas_Object* content = nullptr;
         if (std::string(c.part) != "label_bg") {
-            content = screen.Rect();
+            content = evas_object_rectangle_add(evas_object_evas_get(win));
             evas_object_show(content);
             ASSERT_TRUE(elm_layout_content_set(ly, c.part, content));
         }
@@ -113,47 +93,43 @@ TEST(EditorLayout, SignalsShowAndHideTheirParts) {
         if (c.signal)
             edje_object_signal_emit(edje, c.signal, c.source);
         ASSERT_TRUE(WaitForPartState(edje, c.part, c.state));
-        restest::Grab(screen.win);
+        restest::Grab(win);
         if (content) {
             EXPECT_EQ(bool(evas_object_visible_get(content)), c.visible);
         }
         if (content && c.visible && std::string(c.part) == "tutorial.page") {
-            EXPECT_EQ(ObjectGeometry(content).w, 360);
-            EXPECT_EQ(ObjectGeometry(content).h, 360);
+            int w = 0, h = 0;
+            evas_object_geometry_get(content, nullptr, nullptr, &w, &h);
+            EXPECT_EQ(w, 360);
+            EXPECT_EQ(h, 360);
         }
+        evas_object_del(win);
     }
 }
 
-namespace {
-
-void CountSignal(void* data, Evas_Object*, const char*, const char*) {
-    ++*static_cast<int*>(data);
-}
-
-} // namespace
-
 TEST(EditorLayout, TapAnywhereOnTheTutorialEmitsTutorialClicked) {
     ElmSession elm(false);
-    Screen screen;
-    Evas_Object* overlay = screen.Layout("TutorialLayout");
+    Evas_Object* win = restest::MakeScreen();
+    Evas_Object* overlay = Layout(win, "TutorialLayout");
     ASSERT_NE(overlay, nullptr);
-    Evas_Object* content = elm_layout_add(screen.win);
-    ASSERT_TRUE(
-        elm_layout_file_set(content, restest::EditorEdjPath().c_str(), "TutorialContentLayout"));
+    Evas_Object* content = restest::EditorLayout(win, "TutorialContentLayout");
+    ASSERT_NE(content, nullptr);
     elm_layout_text_set(content, "guide.text", "Tap the screen");
     ASSERT_TRUE(elm_layout_content_set(overlay, "content.layout.swallow", content));
 
     int clicks = 0;
     Evas_Object* edje = elm_layout_edje_get(overlay);
-    edje_object_signal_callback_add(edje, "tutorial,clicked", "*", CountSignal, &clicks);
-    restest::Grab(screen.win);
+    edje_object_signal_callback_add(
+        edje, "tutorial,clicked", "*",
+        [](void* data, Evas_Object*, const char*, const char*) { ++*static_cast<int*>(data); },
+        &clicks);
+    restest::Grab(win);
 
     // On the guide text, then near the rim.
-    restest::Click(screen.win, 180, 150);
+    restest::Click(win, 180, 150);
     edje_object_message_signal_process(edje);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicks == 1; }, 2.0)) << clicks;
-    restest::Click(screen.win, 60, 300);
+    restest::Click(win, 60, 300);
     edje_object_message_signal_process(edje);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicks == 2; }, 2.0)) << clicks;
-    edje_object_signal_callback_del_full(edje, "tutorial,clicked", "*", CountSignal, &clicks);
 }

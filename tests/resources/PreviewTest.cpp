@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -22,18 +21,11 @@ std::string PreviewPath(int band) {
                               "_preview.png");
 }
 
-// Width and height from the PNG signature and IHDR chunk; false when it is not a PNG.
-bool PngSize(const std::string& path, int* w, int* h) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[24] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head))
-        return false;
-    static const unsigned char sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (memcmp(head, sig, 8) != 0 || memcmp(head + 12, "IHDR", 4) != 0)
-        return false;
-    *w = (head[16] << 24) | (head[17] << 16) | (head[18] << 8) | head[19];
-    *h = (head[20] << 24) | (head[21] << 16) | (head[22] << 8) | head[23];
-    return true;
+// True when the file starts with the PNG signature (Evas would load other formats too).
+bool IsPng(const std::string& path) {
+    char head[8] = {};
+    std::ifstream(path, std::ios::binary).read(head, sizeof head);
+    return memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0;
 }
 
 // The most frequent opaque colour, as 0xRRGGBB.
@@ -70,11 +62,7 @@ TEST(PreviewImages, AreRoundFacesOf360PixelsInTheirBandsColours) {
         SCOPED_TRACE(kBandNames[band]);
         const dalvexa_band_colors* colours = dalvexa_band_get(band);
         ASSERT_NE(colours, nullptr);
-        int w = 0, h = 0;
-        ASSERT_TRUE(PngSize(PreviewPath(band), &w, &h)) << PreviewPath(band);
-        EXPECT_EQ(w, 360);
-        EXPECT_EQ(h, 360);
-
+        EXPECT_TRUE(IsPng(PreviewPath(band))) << PreviewPath(band);
         Picture pic = restest::LoadImage(PreviewPath(band));
         ASSERT_EQ(pic.w, 360);
         ASSERT_EQ(pic.h, 360);

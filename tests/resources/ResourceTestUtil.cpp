@@ -7,7 +7,6 @@
 #include <Efreet.h>
 
 #include <cstring>
-#include <filesystem>
 
 namespace restest {
 
@@ -17,6 +16,18 @@ std::string StagePath(const std::string& relative) {
 
 std::string EditorEdjPath() {
     return StagePath("res/edje/ClockEditor.edj");
+}
+
+Evas_Object* EditorLayout(Evas_Object* parent, const char* group) {
+    Evas_Object* ly = elm_layout_add(parent);
+    if (!elm_layout_file_set(ly, EditorEdjPath().c_str(), group)) {
+        evas_object_del(ly);
+        return nullptr;
+    }
+    evas_object_size_hint_weight_set(ly, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    evas_object_size_hint_align_set(ly, EVAS_HINT_FILL, EVAS_HINT_FILL);
+    evas_object_show(ly);
+    return ly;
 }
 
 ElmSession::ElmSession(bool applyTheme) {
@@ -91,38 +102,6 @@ Picture Grab(Evas_Object* win) {
     return FromPremultiplied(data, w, h, w);
 }
 
-bool SavePng(const Picture& pic, const std::string& path) {
-    if (pic.Empty())
-        return false;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
-    if (!ee)
-        return false;
-    Evas_Object* img = evas_object_image_add(ecore_evas_get(ee));
-    evas_object_image_colorspace_set(img, EVAS_COLORSPACE_ARGB8888);
-    evas_object_image_alpha_set(img, EINA_TRUE);
-    evas_object_image_size_set(img, pic.w, pic.h);
-    // Evas keeps premultiplied pixels.
-    std::vector<uint32_t> pre(pic.px.size());
-    for (size_t i = 0; i < pic.px.size(); ++i) {
-        uint32_t c = pic.px[i];
-        int a = Alpha(c);
-        pre[i] = (uint32_t(a) << 24) | (uint32_t(Red(c) * a / 255) << 16) |
-                 (uint32_t(Green(c) * a / 255) << 8) | uint32_t(Blue(c) * a / 255);
-    }
-    evas_object_image_data_copy_set(img, pre.data());
-    bool ok = evas_object_image_save(img, path.c_str(), nullptr, "compress=6");
-    evas_object_del(img);
-    ecore_evas_free(ee);
-    return ok;
-}
-
-Picture Screenshot(Evas_Object* win, const std::string& name) {
-    Picture pic = Grab(win);
-    SavePng(pic, std::string(WATCH_SCREENS_DIR) + "/" + name + ".png");
-    return pic;
-}
-
 Picture LoadImage(const std::string& path) {
     Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
     if (!ee)
@@ -155,6 +134,20 @@ bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, do
         timeout);
 }
 
+std::vector<Evas_Object*> SmartMembers(Evas_Object* obj) {
+    std::vector<Evas_Object*> out;
+    // Only smart objects have members; asking a basic object logs an error.
+    for (const char* basic :
+         {"rectangle", "image", "text", "textblock", "line", "polygon", "vectors"})
+        if (strcmp(evas_object_type_get(obj), basic) == 0)
+            return out;
+    Eina_List* members = evas_object_smart_members_get(obj);
+    void* member;
+    EINA_LIST_FREE(members, member)
+    out.push_back(static_cast<Evas_Object*>(member));
+    return out;
+}
+
 namespace {
 
 // The edje object of `group` among obj and its smart members.
@@ -165,19 +158,11 @@ Evas_Object* FindIn(Evas_Object* obj, const char* group) {
         if (g && strcmp(g, group) == 0)
             return obj;
     }
-    // Only smart objects have members; asking a basic object logs an error.
-    for (const char* basic :
-         {"rectangle", "image", "text", "textblock", "line", "polygon", "vectors"})
-        if (strcmp(evas_object_type_get(obj), basic) == 0)
-            return nullptr;
-    Eina_List* members = evas_object_smart_members_get(obj);
-    Evas_Object* found = nullptr;
-    void* member;
-    EINA_LIST_FREE(members, member) {
-        if (!found)
-            found = FindIn(static_cast<Evas_Object*>(member), group);
+    for (Evas_Object* member : SmartMembers(obj)) {
+        if (Evas_Object* found = FindIn(member, group))
+            return found;
     }
-    return found;
+    return nullptr;
 }
 
 } // namespace

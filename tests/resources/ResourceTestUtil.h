@@ -1,5 +1,5 @@
-// Helpers for the resource tests: a headless Elementary session, a 360 x 360 window,
-// pixels and screenshots of it, PNG reading through Evas, and where the resources are.
+// Helpers for the resource tests: a headless Elementary session, a 360 x 360 window and
+// its pixels, the editor's layouts, PNG reading through Evas, and where the resources are.
 #pragma once
 
 #include <Elementary.h>
@@ -13,6 +13,9 @@ namespace restest {
 // The staged package's files.
 std::string StagePath(const std::string& relative);
 std::string EditorEdjPath(); // res/edje/ClockEditor.edj in the stage
+// A shown layout of group from the editor's file, expanding in parent; NULL when the group
+// is missing.
+Evas_Object* EditorLayout(Evas_Object* parent, const char* group);
 
 // Elementary with the buffer engine for one test; the platform theme is applied unless
 // told otherwise.
@@ -52,15 +55,14 @@ Evas_Object* MakeScreen();
 
 // Renders the window's canvas and returns what it shows.
 Picture Grab(Evas_Object* win);
-// Writes the picture as a PNG; false when Evas cannot save it.
-bool SavePng(const Picture& pic, const std::string& path);
-// Grabs and writes WATCH_SCREENS_DIR/<name>.png for people to look at.
-Picture Screenshot(Evas_Object* win, const std::string& name);
 // Reads a PNG (or any image Evas loads).
 Picture LoadImage(const std::string& path);
 
 // Runs the main loop until an edje part reaches a state (the end of its transition).
 bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, double timeout = 3.0);
+
+// The members of a smart object; none for a basic one.
+std::vector<Evas_Object*> SmartMembers(Evas_Object* obj);
 
 // Runs the main loop until a popup's notify (of its style, centred) has faded in.
 bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout = 3.0);

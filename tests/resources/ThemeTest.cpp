@@ -1,7 +1,6 @@
 // The platform theme: watch_theme_apply() and the widget styles it brings, on the real
 // widgets, with what they must do (click, colour classes, naviframe transitions, toast).
 #include "LogCapture.h"
-#include "dlog.h"
 #include "LoopUtil.h"
 #include "ResourceTestUtil.h"
 #include "uxt_theme.h"
@@ -74,35 +73,28 @@ TEST(WatchTheme, AppliesOnceAndProvidesEveryStyleGroup) {
     }
 }
 
-TEST(WatchTheme, MissingFileLogsOneLineAndAddsNothing) {
-    ElmSession elm(false);
-    ScopedEnv env("WATCH_THEME_FILE", "/nonexistent/watch-theme.edj");
-    EXPECT_STREQ(watch_theme_file_path(), "/nonexistent/watch-theme.edj");
-    watchtest::LogCapture log;
-    EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NOT_FOUND);
-    ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
-    EXPECT_EQ(log.Lines()[0].priority, DLOG_ERROR);
-    EXPECT_TRUE(log.Contains("/nonexistent/watch-theme.edj")) << log.Dump();
-    EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
-    EXPECT_EQ(elm_theme_group_path_find(nullptr, "elm/button/base/bottom"), nullptr);
-}
-
-TEST(WatchTheme, FileThatIsNotTheThemeIsRefused) {
+// A theme file that is missing or is not the theme: one line naming it, nothing added.
+TEST(WatchTheme, BadFilesAreRefusedWithOneLineAndAddNothing) {
     ElmSession elm(false);
     const std::string junk = std::string(WATCH_TEST_BINARY_DIR) + "/not-a-theme.edj";
     std::ofstream(junk) << "not an edje file";
-    watchtest::LogCapture log;
-    {
-        ScopedEnv env("WATCH_THEME_FILE", junk);
-        EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_INVALID_FILE);
+    const struct {
+        std::string path;
+        int error;
+    } cases[] = {
+        {"/nonexistent/watch-theme.edj", WATCH_THEME_ERROR_NOT_FOUND},
+        {junk, WATCH_THEME_ERROR_INVALID_FILE},
+        {restest::EditorEdjPath(), WATCH_THEME_ERROR_INVALID_FILE}, // edje, but not the theme
+    };
+    for (const auto& c : cases) {
+        ScopedEnv env("WATCH_THEME_FILE", c.path);
+        EXPECT_EQ(watch_theme_file_path(), c.path);
+        watchtest::LogCapture log;
+        EXPECT_EQ(watch_theme_apply(), c.error) << c.path;
+        ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
+        EXPECT_TRUE(log.Contains(c.path)) << log.Dump();
+        EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
     }
-    {
-        // A real edje file, but not the theme.
-        ScopedEnv env("WATCH_THEME_FILE", restest::EditorEdjPath());
-        EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_INVALID_FILE);
-    }
-    EXPECT_EQ(log.Lines().size(), 2u) << log.Dump();
-    EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
     // An empty variable means the built-in path.
     ScopedEnv env("WATCH_THEME_FILE", "");
     EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);

@@ -87,6 +87,8 @@ TEST_F(UxtTablesTest, ColoursAndFontsOfTheCurrentTablesCanBeRead) {
                   "font table not deleted: table is NULL"}));
 }
 
+// Each bad table gives NULL and one line: which kind, the file, the line and why. Entries
+// are put in the root element of their kind unless the case has a root of its own.
 TEST_F(UxtTablesTest, BadTablesGiveNullAndOneLogLine) {
     const struct {
         bool colours;        // a colour table, else a font table
@@ -98,42 +100,36 @@ TEST_F(UxtTablesTest, BadTablesGiveNullAndOneLogLine) {
         {true, "<color-table><color code=\"A\" rgba=\"#000000\">", "bad.xml:1: "},
         {true, "<font-table/>", "the root element is not <color-table>"},
         {false, "<color-table/>", "the root element is not <font-table>"},
-        {true, "<color-table>\n<!-- nothing -->\n</color-table>", "no entries"},
-        {true, "<color-table>\n<color code=\"A\" rgba=\"#12345\"/></color-table>",
+        {true, "\n<!-- nothing -->\n", "no entries"},
+        {true, "\n<color code=\"A\" rgba=\"#12345\"/>",
          "bad.xml:2: code \"A\": bad rgba \"#12345\""},
-        {true, "<color-table><color code=\"A\" rgba=\"#GG0000\"/></color-table>", "bad rgba"},
-        {true, "<color-table><color code=\"A\" rgba=\"FF0000FF\"/></color-table>", "bad rgba"},
-        {true, "<color-table><color code=\"A\"/></color-table>", "code \"A\": no rgba"},
-        {true, "<color-table><color rgba=\"#000000\"/></color-table>", "an entry without a code"},
-        {true,
-         "<color-table><color code=\"A\" rgba=\"#000000\"/>\n\n<color code=\"A\" "
-         "rgba=\"#FFFFFF\"/></color-table>",
+        {true, "<color code=\"A\" rgba=\"#GG0000\"/>", "bad rgba"},
+        {true, "<color code=\"A\" rgba=\"FF0000FF\"/>", "bad rgba"},
+        {true, "<color code=\"A\"/>", "code \"A\": no rgba"},
+        {true, "<color rgba=\"#000000\"/>", "an entry without a code"},
+        {true, "<color code=\"A\" rgba=\"#000000\"/>\n\n<color code=\"A\" rgba=\"#FFFFFF\"/>",
          "bad.xml:3: code \"A\" appears twice"},
-        {true, "<color-table><colour code=\"A\" rgba=\"#000000\"/></color-table>",
-         "unexpected <colour>"},
-        {true, "<color-table>red<color code=\"A\" rgba=\"#000000\"/></color-table>",
-         "text outside an entry"},
-        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"0\"/></font-table>",
+        {true, "<colour code=\"A\" rgba=\"#000000\"/>", "unexpected <colour>"},
+        {true, "red<color code=\"A\" rgba=\"#000000\"/>", "text outside an entry"},
+        {false, "<font code=\"T\" family=\"Sans\" size=\"0\"/>",
          "bad.xml:1: code \"T\": bad size \"0\""},
-        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"99999\"/></font-table>",
-         "bad size \"99999\""},
-        {false, "<font-table><font code=\"T\" family=\"Sans\" size=\"-3\"/></font-table>",
-         "bad size \"-3\""},
-        {false, "<font-table><font code=\"T\" family=\"Sans\"/></font-table>", "bad size \"\""},
-        {false, "<font-table><font code=\"T\" size=\"20\"/></font-table>", "no usable family"},
-        {false,
-         "<font-table><font code=\"T\" family=\"Sans:style=Bold\" size=\"20\"/></font-table>",
-         "no usable family"},
-        {false,
-         "<font-table><font code=\"T\" family=\"Sans\" style=\"\" size=\"20\"/></font-table>",
-         "bad style \"\""},
+        {false, "<font code=\"T\" family=\"Sans\" size=\"99999\"/>", "bad size \"99999\""},
+        {false, "<font code=\"T\" family=\"Sans\"/>", "bad size \"\""},
+        {false, "<font code=\"T\" size=\"20\"/>", "no usable family"},
+        {false, "<font code=\"T\" family=\"Sans:style=Bold\" size=\"20\"/>", "no usable family"},
+        {false, "<font code=\"T\" family=\"Sans\" style=\"\" size=\"20\"/>", "bad style \"\""},
     };
+    const std::string path = mDir.Path() + "/bad.xml";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content ? c.content : "(no file)");
-        const std::string path = mDir.Path() + "/bad.xml";
-        unlink(path.c_str());
-        if (c.content)
-            mDir.Write("bad.xml", c.content);
+        const std::string content = c.content ? c.content : "";
+        const std::string root = c.colours ? "color-table" : "font-table";
+        if (content.empty() || content.find("-table") != std::string::npos)
+            mDir.Write("bad.xml", content);
+        else
+            mDir.Write("bad.xml", "<" + root + ">" + content + "</" + root + ">");
+        if (!c.content)
+            unlink(path.c_str());
         watchtest::LogCapture log;
         if (c.colours)
             EXPECT_EQ(uxt_theme_add_color_table(path.c_str()), nullptr);

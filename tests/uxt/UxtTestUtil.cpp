@@ -4,10 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-
-#include <dirent.h>
-#include <unistd.h>
 
 namespace uxttest {
 
@@ -15,20 +13,12 @@ TableDir::TableDir() {
     char pattern[] = "/tmp/uxt-tables-XXXXXX";
     const char* made = mkdtemp(pattern);
     EXPECT_NE(made, nullptr);
-    mPath = made ? made : "/tmp";
+    mPath = made ? made : "/tmp/uxt-tables-none";
 }
 
 TableDir::~TableDir() {
-    DIR* dir = opendir(mPath.c_str());
-    if (!dir)
-        return;
-    while (struct dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            unlink((mPath + "/" + name).c_str());
-    }
-    closedir(dir);
-    rmdir(mPath.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(mPath, ignored);
 }
 
 std::string TableDir::Write(const std::string& name, const std::string& content) const {
