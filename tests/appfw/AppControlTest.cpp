@@ -28,7 +28,7 @@ std::vector<std::string> Keys(app_control_h h) {
 
 } // namespace
 
-TEST(AppControl, FieldsAndAnIndependentClone) {
+TEST(AppControl, FieldsExtraDataAndAnIndependentClone) {
     app_control_h h = nullptr;
     ASSERT_EQ(app_control_create(&h), APP_CONTROL_ERROR_NONE);
     char* value = reinterpret_cast<char*>(1);
@@ -62,17 +62,14 @@ TEST(AppControl, FieldsAndAnIndependentClone) {
     EXPECT_EQ(app_control_is_reply_requested(clone, &requested), 0);
     EXPECT_FALSE(requested);
     EXPECT_EQ(app_control_destroy(clone), 0);
-}
 
-TEST(AppControl, ExtraDataKeepsOrderReplacesAndRemoves) {
-    app_control_h h = nullptr;
+    // Extra data keeps its order, replaces and removes.
     app_control_create(&h);
     for (const char* key : {"zeta", "alpha", "mid"})
         EXPECT_EQ(app_control_add_extra_data(h, key, key), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "alpha", "again"), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "empty", ""), 0);
     EXPECT_EQ(Keys(h), (std::vector<std::string>{"zeta", "alpha", "mid", "empty"}));
-    char* value = nullptr;
     EXPECT_EQ(app_control_get_extra_data(h, "alpha", &value), 0);
     EXPECT_EQ(Take(value), "again");
     EXPECT_EQ(app_control_remove_extra_data(h, "zeta"), 0);

@@ -229,20 +229,6 @@ void AppControl(app_control_h request, void*) {
     }
 }
 
-void Terminate(void*) {
-    LOG("terminate");
-}
-
-#ifndef APPFW_TEST_SERVICE
-void Pause(void*) {
-    LOG("pause");
-}
-
-void Resume(void*) {
-    LOG("resume");
-}
-#endif
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -250,11 +236,11 @@ int main(int argc, char** argv) {
     service_app_lifecycle_callback_s callbacks = {};
 #else
     ui_app_lifecycle_callback_s callbacks = {};
-    callbacks.pause = Pause;
-    callbacks.resume = Resume;
+    callbacks.pause = [](void*) { LOG("pause"); };
+    callbacks.resume = [](void*) { LOG("resume"); };
 #endif
     callbacks.create = Create;
-    callbacks.terminate = Terminate;
+    callbacks.terminate = [](void*) { LOG("terminate"); };
     callbacks.app_control = AppControl;
 #ifdef APPFW_TEST_SERVICE
     const int status = service_app_main(argc, argv, &callbacks, nullptr);
