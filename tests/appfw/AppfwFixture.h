@@ -1,14 +1,16 @@
-// A booted test device with the package "test.appfw" installed, and the means to talk to
-// its applications: launch requests from this process, the device log, processes.
+// A test device with the package "test.appfw" installed, and the means to talk to its
+// applications: launch requests from this process (appstest's), the device log by process.
 #pragma once
 
+#include "AppsTestUtil.h"
+#include "LoopUtil.h"
 #include "TestDevice.h"
-#include "app_control.h"
 
+#include <Ecore.h>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
+#include <signal.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,60 +22,97 @@ constexpr const char* kUi2 = "test.appfw.ui2";
 constexpr const char* kService = "test.appfw.service";
 constexpr const char* kOddService = "test.appfw.9_odd service";
 
-using watchtest::LogEntry;
-
-// What came back to a reply callback.
-struct Reply {
-    bool called = false;
-    app_control_result_e result = APP_CONTROL_RESULT_APP_STARTED;
-    bool hasReply = false;
-    std::map<std::string, std::string> extras;
-    double seconds = 0; // from the send to the callback
-};
+using appstest::Reply;
+using Extras = std::vector<std::pair<std::string, std::string>>;
 
 class AppfwTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        ecore_app_no_system_modules();
+        ecore_init();
+        mDevice = std::make_unique<watchtest::TestDevice>(false);
+    }
+    void TearDown() override {
+        appstest::ForgetLaunches(); // no reply callback runs after this
+        mDevice.reset();            // its applications end, then its bus
+        ecore_shutdown();
+    }
 
-    // Installs the test package (and boots the device unless boot is false).
-    void Prepare(bool boot = true);
+    // Installs the test package, and boots the device unless boot is false.
+    void Prepare(bool boot = true) {
+        auto r = watchtest::Watchctl({"install", APPFW_TEST_STAGE});
+        ASSERT_EQ(r.status, 0) << r.err;
+        if (boot)
+            mDevice->Boot();
+    }
 
-    // Sends a request; the returned record fills in when the reply callback runs. The
-    // send's result is in *sent.
-    std::shared_ptr<Reply> Send(const std::string& appId,
-                                const std::vector<std::pair<std::string, std::string>>& extras,
-                                int* sent = nullptr, const char* operation = nullptr);
-    // Sends and runs the loop until the callback ran (or the time is up).
-    std::shared_ptr<Reply> Launch(const std::string& appId,
-                                  const std::vector<std::pair<std::string, std::string>>& extras,
-                                  double timeout = 10);
-    bool WaitFor(const std::shared_ptr<Reply>& reply, double timeout = 10);
+    // Sends a request and runs the loop until its reply callback ran.
+    std::shared_ptr<Reply> Launch(const std::string& appId, const Extras& extras = {}) {
+        auto reply = appstest::Launch(appId, extras);
+        EXPECT_TRUE(reply->called) << "no reply from " << appId;
+        return reply;
+    }
+    // The pid the test application puts in its answers.
+    int LaunchPid(const std::string& appId, const Extras& extras = {}) {
+        return atoi(Launch(appId, extras)->extras["pid"].c_str());
+    }
 
-    // The device log, optionally of one tag and one process.
-    std::vector<LogEntry> Log(const std::string& tag = std::string(), int pid = 0) const;
+    std::vector<watchtest::LogEntry> Log(const std::string& tag, int pid = 0) const {
+        return watchtest::ReadDeviceLog(mDevice->Root() + "/log/watch.log", tag, pid);
+    }
     // Messages of the test applications ("APPFW-TEST") of one process, in order.
-    std::vector<std::string> AppLines(int pid) const;
-    // Runs the loop until the log holds a line of `tag` containing `part` (from `pid` when
-    // not 0), `count` times.
-    bool WaitForLog(const std::string& tag, const std::string& part, int pid = 0, int count = 1,
-                    double timeout = 10);
-    int CountLog(const std::string& tag, const std::string& part, int pid = 0) const;
-    // Pids that logged "create" for an application's program.
-    std::vector<int> CreatedPids() const;
-
-    std::string ProgramPath(const char* program) const;
-    bool Alive(int pid) const;
-    // Runs the loop until the process is gone.
-    bool WaitForExit(int pid, double timeout = 10);
+    std::vector<std::string> AppLines(int pid) const {
+        std::vector<std::string> lines;
+        for (const watchtest::LogEntry& e : Log("APPFW-TEST", pid))
+            lines.push_back(e.message);
+        return lines;
+    }
+    // The lifecycle calls of a process, in order: "create app_control resume ...".
+    std::string Order(int pid) const {
+        std::string out;
+        for (const std::string& line : AppLines(pid)) {
+            const std::string word = line.substr(0, line.find(' '));
+            for (const char* call : {"create", "app_control", "resume", "pause", "terminate"})
+                if (word == call)
+                    out += (out.empty() ? "" : " ") + word;
+        }
+        return out;
+    }
+    int CountLog(const std::string& tag, const std::string& part, int pid = 0) const {
+        int n = 0;
+        for (const watchtest::LogEntry& e : Log(tag, pid))
+            n += e.message.find(part) != std::string::npos;
+        return n;
+    }
+    // Runs the loop until the log holds `count` lines of tag containing part.
+    bool WaitForLog(const std::string& tag, const std::string& part, int pid = 0, int count = 1) {
+        return watchtest::RunLoopUntilEvery([&] { return CountLog(tag, part, pid) >= count; }, 0.02,
+                                            10);
+    }
+    // Pids of the processes that logged "create".
+    std::vector<int> CreatedPids() const {
+        std::vector<int> pids;
+        for (const watchtest::LogEntry& e : Log("APPFW-TEST"))
+            if (e.message == "create")
+                pids.push_back(e.pid);
+        return pids;
+    }
+    std::string ProgramPath(const char* program) const {
+        return mDevice->Root() + "/apps/test.appfw/bin/" + program;
+    }
+    // Running, and not a zombie the bus daemon has not reaped yet.
+    static bool Alive(int pid) {
+        if (pid <= 0 || kill(pid, 0) != 0)
+            return false;
+        const std::string stat = watchtest::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+        const size_t paren = stat.rfind(')');
+        return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
+    }
+    static bool WaitForExit(int pid) {
+        return watchtest::RunLoopUntil([&] { return !Alive(pid); }, 10);
+    }
 
     std::unique_ptr<watchtest::TestDevice> mDevice;
-    std::vector<std::shared_ptr<Reply>> mReplies; // of every request sent
 };
-
-// The lifecycle lines of a process only ("create", "app_control ...", "resume", ...),
-// shortened to their first word.
-std::vector<std::string> Lifecycle(const std::vector<std::string>& lines);
-std::string Join(const std::vector<std::string>& parts);
 
 } // namespace appfwtest

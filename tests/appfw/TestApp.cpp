@@ -61,15 +61,15 @@ std::string Extra(app_control_h request, const char* key) {
     return out;
 }
 
-bool CollectExtra(app_control_h request, const char* key, void* data) {
-    auto* extras = static_cast<std::vector<std::pair<std::string, std::string>>*>(data);
-    extras->emplace_back(key, Extra(request, key));
-    return true;
-}
-
 std::vector<std::pair<std::string, std::string>> Extras(app_control_h request) {
     std::vector<std::pair<std::string, std::string>> extras;
-    app_control_foreach_extra_data(request, CollectExtra, &extras);
+    app_control_foreach_extra_data(
+        request,
+        [](app_control_h h, const char* key, void* data) {
+            static_cast<decltype(extras)*>(data)->emplace_back(key, Extra(h, key));
+            return true;
+        },
+        &extras);
     return extras;
 }
 
@@ -149,14 +149,9 @@ void OnWheel(void*, Evas*, Evas_Object*, void* info) {
     LOG("wheel %d", static_cast<Evas_Event_Mouse_Wheel*>(info)->z);
 }
 
-void OnDown(void*, Evas*, Evas_Object*, void* info) {
-    auto* ev = static_cast<Evas_Event_Mouse_Down*>(info);
-    LOG("down %d %d", ev->canvas.x, ev->canvas.y);
-}
-
-void OnUp(void*, Evas*, Evas_Object*, void* info) {
-    auto* ev = static_cast<Evas_Event_Mouse_Up*>(info);
-    LOG("up %d %d", ev->canvas.x, ev->canvas.y);
+template <typename Event> void OnMouse(void* what, Evas*, Evas_Object*, void* info) {
+    auto* ev = static_cast<Event*>(info);
+    LOG("%s %d %d", static_cast<const char*>(what), ev->canvas.x, ev->canvas.y);
 }
 
 Eina_Bool OnKey(void*, Evas_Object*, Evas_Object*, Evas_Callback_Type type, void* info) {
@@ -179,8 +174,10 @@ bool Create(void*) {
     evas_object_resize(rect, 360, 360);
     evas_object_show(rect);
     evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnDown, nullptr);
-    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnUp, nullptr);
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_DOWN, OnMouse<Evas_Event_Mouse_Down>,
+                                   "down");
+    evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnMouse<Evas_Event_Mouse_Up>,
+                                   "up");
     elm_object_event_callback_add(gApp.win, OnKey, nullptr);
     evas_object_show(gApp.win);
 #endif
@@ -232,20 +229,6 @@ void AppControl(app_control_h request, void*) {
     }
 }
 
-void Terminate(void*) {
-    LOG("terminate");
-}
-
-#ifndef APPFW_TEST_SERVICE
-void Pause(void*) {
-    LOG("pause");
-}
-
-void Resume(void*) {
-    LOG("resume");
-}
-#endif
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -253,11 +236,11 @@ int main(int argc, char** argv) {
     service_app_lifecycle_callback_s callbacks = {};
 #else
     ui_app_lifecycle_callback_s callbacks = {};
-    callbacks.pause = Pause;
-    callbacks.resume = Resume;
+    callbacks.pause = [](void*) { LOG("pause"); };
+    callbacks.resume = [](void*) { LOG("resume"); };
 #endif
     callbacks.create = Create;
-    callbacks.terminate = Terminate;
+    callbacks.terminate = [](void*) { LOG("terminate"); };
     callbacks.app_control = AppControl;
 #ifdef APPFW_TEST_SERVICE
     const int status = service_app_main(argc, argv, &callbacks, nullptr);

@@ -5,7 +5,6 @@
 // pages empty); the editor ends cleanly, its caller is answered, and the stored band is
 // what the user chose, or what it was.
 #include "InstalledEditorTest.h"
-#include "FaultsTestUtil.h"
 #include "dalvexa_palette.h"
 #include "watch_bus.h"
 
@@ -19,7 +18,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <ostream>
 
 using appstest::Image;
 using watchtest::RunLoopUntil;
@@ -70,6 +68,18 @@ class EditorFaultTest : public appstest::InstalledEditorTest {
         EXPECT_TRUE(shown) << "no OK button on the screen; last picture in " << path << "\n"
                            << appstest::DumpLog();
         return shot;
+    }
+
+    // The theme library's one error line (starting with `line`), and the editor's line for
+    // the table it does not have.
+    void ExpectTableError(const std::string& line, const std::string& guard) {
+        std::vector<std::string> errors;
+        for (const appstest::LogEntry& e : EditorLog(kThemeTag))
+            if (e.priority == 'E')
+                errors.push_back(e.message);
+        ASSERT_EQ(errors.size(), 1u) << appstest::DumpLog(kThemeTag);
+        EXPECT_EQ(errors[0].rfind(line, 0), 0u) << errors[0];
+        EXPECT_EQ(CountEditorLog(kCommonTag, guard), 1) << appstest::DumpLog(kCommonTag);
     }
 
     // One detent clockwise, then OK: the caller hears that the band was saved, the band is
@@ -164,77 +174,41 @@ INSTANTIATE_TEST_SUITE_P(SentAway, MissingLayoutTest, ::testing::Values("pause",
                              return std::string(info.param) == "pause" ? "Paused" : "Terminated";
                          });
 
-// Without the preview images the pages are empty, and that is all: the bezel, OK, the
-// store, the companion and the hand-over work as ever.
-TEST_F(EditorFaultTest, MissingPreviewsLeaveEmptyPagesAndOkStillApplies) {
+// Without the preview images the pages are empty, and with a damaged font table the
+// theme's own fonts are used: one error line from the theme library names the table and
+// what is wrong with it, and that is all. The bezel, OK, the store, the companion and the
+// hand-over work as ever.
+TEST_F(EditorFaultTest, MissingPreviewsAndABadFontTableLeaveEmptyPagesAndOkStillApplies) {
     StoreBand(1);
     for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
         const std::string preview =
             mDevice->PackagePath("shared/res/") + dalvexa_band_get(band)->preview;
         ASSERT_TRUE(std::filesystem::remove(preview)) << preview;
     }
+    const std::string table =
+        mDevice->PackagePath("shared/res/tables/") + "changeableColorInfo_font.xml";
+    std::ofstream(table, std::ios::trunc)
+        << "<font-table>\n  <font code=\"T0111\" family=\"Sans\" size=\"0\"/>\n</font-table>\n";
 
     auto reply = LaunchEditor();
     const Image shown = WaitForPages("no-previews");
     // The white page would cover the middle of the screen with its light dial.
     EXPECT_GT(DarkShare(shown, 180, 180, 100), 0.95);
+    ExpectTableError("font table not loaded: " + table + ":2: code \"T0111\": bad size \"0\"",
+                     "(mFontTable == NULL) [return]");
     ApplyNextBand(reply, 2);
 }
 
-namespace {
-
-// One of the theme's tables, removed (no content) or replaced by a damaged one.
-struct TableFault {
-    const char* name;
-    const char* file;
-    const char* content;
-    const char* line;  // the theme library's error line, up to the path
-    const char* why;   // what follows the path
-    const char* guard; // the editor's line for the table it does not have
-};
-
-void PrintTo(const TableFault& fault, std::ostream* out) {
-    *out << fault.name;
-}
-
-class ThemeTableFaultTest : public EditorFaultTest,
-                            public ::testing::WithParamInterface<TableFault> {};
-
-} // namespace
-
-// A missing or damaged table: one error line from the theme library names the file and
-// what is wrong with it; the editor then runs with the theme's own look, and OK applies.
-TEST_P(ThemeTableFaultTest, OneLineNamesTheTableAndOkStillApplies) {
-    const TableFault& fault = GetParam();
-    const std::string table = mDevice->PackagePath("shared/res/tables/") + fault.file;
-    if (fault.content)
-        std::ofstream(table, std::ios::trunc) << fault.content;
-    else
-        ASSERT_TRUE(std::filesystem::remove(table));
+// Without the colour table the editor runs with the theme's own colours (and reads no
+// font table: the theme gives up at the first table it lacks).
+TEST_F(EditorFaultTest, AMissingColourTableIsNamedInOneLineAndOkStillApplies) {
+    const std::string table =
+        mDevice->PackagePath("shared/res/tables/") + "changeableColorInfo.xml";
+    ASSERT_TRUE(std::filesystem::remove(table));
     StoreBand(3);
-
     auto reply = LaunchEditor();
-    WaitForPages(std::string("table-") + fault.name);
-    std::vector<std::string> errors;
-    for (const appstest::LogEntry& e : EditorLog(kThemeTag))
-        if (e.priority == 'E')
-            errors.push_back(e.message);
-    ASSERT_EQ(errors.size(), 1u) << appstest::DumpLog(kThemeTag);
-    EXPECT_EQ(errors[0].rfind(fault.line + table + fault.why, 0), 0u) << errors[0];
-    EXPECT_EQ(CountEditorLog(kCommonTag, fault.guard), 1) << appstest::DumpLog(kCommonTag);
-
+    WaitForPages("no-colour-table");
+    ExpectTableError("colour table not loaded: " + table + ": No such file or directory",
+                     "(mColorTable == NULL) [return]");
     ApplyNextBand(reply, 4);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tables, ThemeTableFaultTest,
-    ::testing::Values(TableFault{"ColourMissing", "changeableColorInfo.xml", nullptr,
-                                 "colour table not loaded: ", ": No such file or directory",
-                                 "(mColorTable == NULL) [return]"},
-                      TableFault{
-                          "FontSizeZero", "changeableColorInfo_font.xml",
-                          "<font-table>\n  <font code=\"T0111\" family=\"Sans\" size=\"0\"/>\n"
-                          "</font-table>\n",
-                          "font table not loaded: ", ":2: code \"T0111\": bad size \"0\"",
-                          "(mFontTable == NULL) [return]"}),
-    [](const ::testing::TestParamInfo<TableFault>& info) { return std::string(info.param.name); });

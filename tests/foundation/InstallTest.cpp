@@ -12,26 +12,6 @@ using watchtest::ReadFile;
 using watchtest::TestDevice;
 using watchtest::Watchctl;
 
-TEST(Install, LaysOutThePackageAndItsManifest) {
-    TestDevice device;
-    const fs::path pkg = device.PackagePath("");
-
-    watch::PackageInfo info;
-    std::string error;
-    ASSERT_TRUE(watch::LoadManifest((pkg / "manifest.xml").string(), &info, &error)) << error;
-    EXPECT_EQ(info.id, "com.korvane.clock-dalvexa");
-    ASSERT_EQ(info.apps.size(), 3u);
-    watch::AppInfo app;
-    ASSERT_TRUE(watch::FindApp("com.korvane.clock-dalvexa.service", &app));
-    EXPECT_EQ(app.type, watch::AppType::Service);
-    ASSERT_TRUE(watch::FindApp("com.korvane.clock-dalvexa.editor", &app));
-    EXPECT_EQ(app.type, watch::AppType::Ui);
-    EXPECT_EQ(app.package, "com.korvane.clock-dalvexa");
-    ASSERT_TRUE(watch::FindApp("com.korvane.clock-dalvexa", &app));
-    EXPECT_EQ(app.type, watch::AppType::Ui);
-    EXPECT_FALSE(watch::FindApp("com.korvane.clock-dalvexa.other", &app));
-}
-
 namespace {
 
 std::string Stage(const std::string& root, const std::string& manifest) {
@@ -43,8 +23,25 @@ std::string Stage(const std::string& root, const std::string& manifest) {
 
 } // namespace
 
-TEST(Install, BadManifestsAreRefusedWithAReason) {
-    TestDevice device(false);
+TEST(Install, LaysOutThePackageAndRefusesBadManifestsWithAReason) {
+    TestDevice device;
+    watch::PackageInfo info;
+    std::string error;
+    ASSERT_TRUE(watch::LoadManifest(device.PackagePath("manifest.xml"), &info, &error)) << error;
+    EXPECT_EQ(info.id, "com.korvane.clock-dalvexa");
+    EXPECT_EQ(info.apps.size(), 3u);
+    for (const auto& [id, type] :
+         {std::pair{"com.korvane.clock-dalvexa", watch::AppType::Ui},
+          {"com.korvane.clock-dalvexa.editor", watch::AppType::Ui},
+          {"com.korvane.clock-dalvexa.service", watch::AppType::Service}}) {
+        watch::AppInfo app;
+        ASSERT_TRUE(watch::FindApp(id, &app)) << id;
+        EXPECT_EQ(app.type, type) << id;
+        EXPECT_EQ(app.package, "com.korvane.clock-dalvexa") << id;
+    }
+    watch::AppInfo app;
+    EXPECT_FALSE(watch::FindApp("com.korvane.clock-dalvexa.other", &app));
+
     struct {
         const char* manifest;
         const char* reason;

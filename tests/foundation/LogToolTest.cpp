@@ -27,21 +27,35 @@ std::vector<std::string> Lines(const std::string& text) {
 
 } // namespace
 
-TEST(PlatformLog, LineFormat) {
+TEST(PlatformLog, LineFormatAndWatchctlLogFilters) {
     TestDevice device(false);
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "FMT-TAG", "hello %s %d", "world", 42);
-    __dlog_print(LOG_ID_MAIN, DLOG_INFO, "FMT-TAG", "two\nlines");
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "ALPHA", "hello %s %d", "world", 42);
+    __dlog_print(LOG_ID_MAIN, DLOG_INFO, "BETA", "two\nlines");
+    __dlog_print(LOG_ID_MAIN, DLOG_WARN, "ALPHA-2", "third");
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "ALPHA", "fourth \033[1;40;31mred\033[0;m");
     const auto lines = Lines(ReadFile(device.Root() + "/log/watch.log"));
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 4u);
     const std::regex head(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} +(\d+) +\d+ ([A-Z]) (.*)$)");
     std::smatch m;
     ASSERT_TRUE(std::regex_match(lines[0], m, head)) << lines[0];
     EXPECT_EQ(std::stoi(m[1]), getpid());
     EXPECT_EQ(m[2], "E");
-    EXPECT_EQ(m[3], "FMT-TAG: hello world 42");
+    EXPECT_EQ(m[3], "ALPHA: hello world 42");
     ASSERT_TRUE(std::regex_match(lines[1], m, head)) << lines[1];
     EXPECT_EQ(m[2], "I");
-    EXPECT_EQ(m[3], "FMT-TAG: two\\nlines"); // one record per line
+    EXPECT_EQ(m[3], "BETA: two\\nlines"); // one record per line
+
+    auto all = Watchctl({"log"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(Lines(all.out).size(), 4u);
+    auto alpha = Watchctl({"log", "--tag", "ALPHA", "--no-color"});
+    ASSERT_EQ(alpha.status, 0);
+    ASSERT_EQ(Lines(alpha.out).size(), 2u); // "ALPHA-2" is another tag
+    EXPECT_NE(alpha.out.find("ALPHA: fourth red"), std::string::npos) << alpha.out;
+    auto warn = Watchctl({"log", "-p", "warn"});
+    ASSERT_EQ(warn.status, 0);
+    EXPECT_EQ(Lines(warn.out).size(), 3u);
+    EXPECT_EQ(warn.out.find("two"), std::string::npos);
 }
 
 TEST(PlatformLog, LinesOfSeveralProcessesNeverInterleave) {
@@ -70,25 +84,4 @@ TEST(PlatformLog, LinesOfSeveralProcessesNeverInterleave) {
     const std::regex whole(R"(^.* E MIX: p\d l\d+ x{1500} end$)");
     for (const std::string& line : lines)
         ASSERT_TRUE(std::regex_match(line, whole)) << line.substr(0, 120);
-}
-
-TEST(WatchctlLog, PrintsAndFilters) {
-    TestDevice device(false);
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "ALPHA", "first \033[1;40;31mred\033[0;m");
-    __dlog_print(LOG_ID_MAIN, DLOG_INFO, "BETA", "second");
-    __dlog_print(LOG_ID_MAIN, DLOG_WARN, "ALPHA-2", "third");
-
-    auto all = Watchctl({"log"});
-    ASSERT_EQ(all.status, 0) << all.err;
-    EXPECT_EQ(Lines(all.out).size(), 3u);
-
-    auto alpha = Watchctl({"log", "--tag", "ALPHA", "--no-color"});
-    ASSERT_EQ(alpha.status, 0);
-    ASSERT_EQ(Lines(alpha.out).size(), 1u); // "ALPHA-2" is another tag
-    EXPECT_NE(alpha.out.find("ALPHA: first red"), std::string::npos) << alpha.out;
-
-    auto warn = Watchctl({"log", "-p", "warn"});
-    ASSERT_EQ(warn.status, 0);
-    EXPECT_EQ(Lines(warn.out).size(), 2u);
-    EXPECT_EQ(warn.out.find("second"), std::string::npos);
 }

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,24 +46,17 @@ inline bool WaitForCalls(const std::vector<Seen>& calls, size_t n, double timeou
 // A watch face package of another vendor, installed beside ours.
 inline void InstallOtherPackage(const std::string& root) {
     const std::string stage = root + "/other-stage";
-    watchtest::RunProcess({"/bin/mkdir", "-p", stage});
-    FILE* f = fopen((stage + "/manifest.xml").c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fputs("<manifest package='com.example.other' version='1.0'>"
-          "<application id='com.example.other' exec='other' type='ui'/></manifest>",
-          f);
-    fclose(f);
+    mkdir(stage.c_str(), 0755);
+    std::ofstream(stage + "/manifest.xml")
+        << "<manifest package='com.example.other' version='1.0'>"
+           "<application id='com.example.other' exec='other' type='ui'/></manifest>";
     auto r = watchtest::Watchctl({"install", stage});
     ASSERT_EQ(r.status, 0) << r.err;
 }
 
 // Overwrites a database file with bytes that are no database, and drops its WAL.
 inline void Corrupt(const std::string& path) {
-    FILE* f = fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr) << path;
-    for (int i = 0; i < 512; ++i)
-        fputs("this is not a database. ", f);
-    fclose(f);
+    std::ofstream(path, std::ios::trunc) << std::string(12288, 'x');
     unlink((path + "-wal").c_str());
     unlink((path + "-shm").c_str());
 }
