@@ -83,16 +83,19 @@ void EditorAppTest::TearDown() {
     mDevice.reset();
 }
 
+// A watchctl command of the test's set-up or of another process of the device.
+static void Watch(const std::vector<std::string>& args) {
+    auto r = watchtest::Watchctl(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
 void EditorAppTest::StoreBand(int band) {
-    auto r =
-        watchtest::Watchctl({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
-                             std::to_string(band), "--type", "int"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    Watch({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
+           std::to_string(band), "--type", "int"});
 }
 
 void EditorAppTest::SetCountryCode(const std::string& code) {
-    auto r = watchtest::Watchctl({"vconf", "set", "db/csc/country_iso", code, "--type", "string"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    Watch({"vconf", "set", "db/csc/country_iso", code, "--type", "string"});
 }
 
 void EditorAppTest::SilenceCompanion() {
@@ -315,14 +318,12 @@ void EditorAppTest::Background(const std::vector<std::string>& watchctlArgs) {
 }
 
 void EditorAppTest::SetBandElsewhere(int band) {
-    auto r = watchtest::Watchctl({"pref", PACKAGE_ID, "set",
-                                  NSClockEditor::EditorView::ColorBandKey(), std::to_string(band)});
-    EXPECT_EQ(r.status, 0) << r.err;
+    Watch({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
+           std::to_string(band)});
 }
 
 void EditorAppTest::SetVconfIntElsewhere(const std::string& key, int value) {
-    auto r = watchtest::Watchctl({"vconf", "set", key, std::to_string(value), "--type", "int"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    Watch({"vconf", "set", key, std::to_string(value), "--type", "int"});
 }
 
 void EditorAppTest::SetVconfIntUnannounced(const std::string& key, int value) {

@@ -76,13 +76,6 @@ class Shell : public ::testing::Test {
             bodies.push_back(LogBody(message));
         return bodies;
     }
-    bool HasBody(const std::string& body) const {
-        for (const std::string& b : Bodies()) {
-            if (b == body)
-                return true;
-        }
-        return false;
-    }
 
     TestDevice mDevice;
     LogCapture mLog;
@@ -94,7 +87,7 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, FromCreateToTheFirstResume) {
     ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
     const std::string res = mDevice.PackagePath("res/");
-    EXPECT_TRUE(HasBody("resDirPath:" + res)) << mLog.Dump();
+    EXPECT_TRUE(mLog.Contains("resDirPath:" + res)) << mLog.Dump();
     EXPECT_DOUBLE_EQ(elm_app_base_scale_get(), 1.3);
     // The scaffold is up and the view manager sits on its naviframe; no screen yet.
     ASSERT_NE(ViewBasicElements::GetNaviframe(), nullptr);
@@ -176,7 +169,7 @@ TEST_F(Shell, EveryCallbackRefusesAMissingApplicationObject) {
 TEST_F(Shell, StartsWithoutAResourceDirectory) {
     unsetenv("WATCH_APP_ID");
     ASSERT_TRUE(AppCreate(mApp));
-    EXPECT_TRUE(HasBody("GetResourceDirectoryPath failed, resDirPath:")) << mLog.Dump();
+    EXPECT_TRUE(mLog.Contains("GetResourceDirectoryPath failed, resDirPath:")) << mLog.Dump();
     for (const std::string& body : Bodies())
         EXPECT_EQ(body.find("bindTextPath"), std::string::npos) << body;
     EXPECT_NE(ViewBasicElements::GetNaviframe(), nullptr);
@@ -193,7 +186,7 @@ TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
     // Before the editor is pushed: nothing to resume.
     ASSERT_EQ(vconf_set_str("db/menu_widget/language", "de_DE.UTF-8"), 0);
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
-    EXPECT_FALSE(HasBody("language is null. we can't elm_language_set")) << mLog.Dump();
+    EXPECT_FALSE(mLog.Contains("language is null. we can't elm_language_set")) << mLog.Dump();
     EXPECT_TRUE(Journal().empty());
     EXPECT_STREQ(elm_object_text_get(label), "Farbe");
     ASSERT_EQ(vconf_set_str("db/menu_widget/language", "fr_FR.UTF-8"), 0);
@@ -208,7 +201,7 @@ TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
     ASSERT_EQ(vconf_unset("db/menu_widget/language"), 0);
     mLog.Clear();
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
-    EXPECT_TRUE(HasBody("language is null. we can't elm_language_set")) << mLog.Dump();
+    EXPECT_TRUE(mLog.Contains("language is null. we can't elm_language_set")) << mLog.Dump();
     EXPECT_EQ(CallsOf("Editor"),
               Strings({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"}));
 }
