@@ -169,11 +169,8 @@ bool SavePng(const std::string& path, const Image& image) {
 
 int ColorDistance(uint32_t a, uint32_t b) {
     int worst = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int d =
-            std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
-        worst = std::max(worst, d);
-    }
+    for (int shift = 0; shift <= 16; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
     return worst;
 }
 

@@ -102,25 +102,18 @@ TEST_F(CompanionTest, ThePhonesMessagesAndTheSettingsRequest) {
     EXPECT_EQ(ServiceLog("phone message refused"), 6);
 
     // A message without its band, an unknown message, a request of no known kind.
-    const struct {
-        std::vector<std::pair<std::string, std::string>> extras;
-        const char* operation;
-        std::string error;
-    } requests[] = {
-        {{{"phone_message", "set_clock_color_style"}},
-         nullptr,
-         "the phone's message has no \"clock_color_style\""},
-        {{{"phone_message", "factory_reset"}}, nullptr, "unknown phone message \"factory_reset\""},
-        {{},
-         APP_CONTROL_OPERATION_VIEW,
-         "unknown request (operation \"" APP_CONTROL_OPERATION_VIEW "\")"},
-    };
-    for (const auto& request : requests) {
-        auto reply = appstest::Launch(kService, request.extras, request.operation);
-        ASSERT_TRUE(reply->called) << request.error;
+    auto refusal = [](std::vector<std::pair<std::string, std::string>> extras, const char* op) {
+        auto reply = appstest::Launch(kService, extras, op);
+        EXPECT_TRUE(reply->called);
         EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
-        EXPECT_EQ(reply->extras["error"], request.error);
-    }
+        return reply->extras["error"];
+    };
+    EXPECT_EQ(refusal({{"phone_message", "set_clock_color_style"}}, nullptr),
+              "the phone's message has no \"clock_color_style\"");
+    EXPECT_EQ(refusal({{"phone_message", "factory_reset"}}, nullptr),
+              "unknown phone message \"factory_reset\"");
+    EXPECT_EQ(refusal({}, APP_CONTROL_OPERATION_VIEW),
+              "unknown request (operation \"" APP_CONTROL_OPERATION_VIEW "\")");
     EXPECT_EQ(StoredBand(), "1\n");
     std::vector<std::string> lines = Outbox();
     ASSERT_EQ(lines.size(), 1u);
@@ -128,11 +121,10 @@ TEST_F(CompanionTest, ThePhonesMessagesAndTheSettingsRequest) {
     EXPECT_EQ(Watchctl({"phone", "outbox"}).out, lines[0] + "\n");
 
     // Usage faults never reach the service.
-    for (std::vector<std::string> usage : std::vector<std::vector<std::string>>{
-             {"set-band"}, {"set-band", "1", "2"}, {"set-band", "1", "--timeout", "0"}, {"dial"}}) {
-        usage.insert(usage.begin(), "phone");
-        EXPECT_EQ(Watchctl(usage).status, 2) << usage[1];
-    }
+    EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "2"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "--timeout", "0"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "dial"}).status, 2);
 
     // A good band: this process joins the package to watch its preferences, as the face does,
     // and hears it once.

@@ -125,9 +125,11 @@ TEST_F(SystemTest, OkAppliesOrangeAndHandsTheScreenToTheWatchFace) {
     EXPECT_LE(appstest::ColorDistance(face.At(186, 180), 0xFF000000u | orangeBand->accent), 8);
 }
 
-// On a first launch (no stored band): the phone's orange is a change, also while the
-// editor shows orange.
-TEST_F(SystemTest, ABandChangedFromThePhoneEndsTheEditorWithoutSaving) {
+// Editors that end without saving. On a first launch (no stored band) the phone's orange is
+// a change, also while the editor shows orange. A killed editor fails its caller. The one
+// after starts as before, on the stored band, and follows a language change as if it had been
+// opened in that language.
+TEST_F(SystemTest, EditorsEndedByThePhoneOrAKillKeepNothingAndALanguageChangeReachesThem) {
     auto reply = LaunchEditor();
     Image shown = SettledShot("10-opening");
     for (int detent = 0; detent < 2; ++detent) {
@@ -151,14 +153,11 @@ TEST_F(SystemTest, ABandChangedFromThePhoneEndsTheEditorWithoutSaving) {
     EXPECT_EQ(reply->extras["watch_editor_save"], "false");
     EXPECT_EQ(StoredBand(), "2\n");
     EXPECT_TRUE(Outbox().empty());
-}
 
-// The editor killed: its caller fails and the stores stay intact. The next editor starts as
-// before, on the stored band, and follows a language change as if it had been opened in that
-// language.
-TEST_F(SystemTest, AKilledEditorFailsItsCallerAndTheNextFollowsALanguageChange) {
+    // The next editor killed: its caller fails and the stores stay intact.
     StoreBand(1);
-    auto reply = LaunchEditor();
+    mEditor.reset();
+    reply = LaunchEditor();
     Image opening = SettledShot("20-opening-white");
     ExpectLike(opening, "editor-white");
     ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
@@ -177,12 +176,13 @@ TEST_F(SystemTest, AKilledEditorFailsItsCallerAndTheNextFollowsALanguageChange) 
     auto list = Watchctl({"pref", appstest::kPackage, "list"});
     EXPECT_EQ(list.status, 0) << list.err;
 
+    // The editor after it.
     mEditor.reset();
     auto again = LaunchEditor();
     Image english = SettledShot("22-again-white");
     ExpectLike(english, "editor-white");
     ASSERT_EQ(Watchctl({"lang", "de_DE.UTF-8"}).status, 0);
-    Image changed = SettledShot("23-changed-to-german", &english);
+    Image switched = SettledShot("23-changed-to-german", &english);
     ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
     ASSERT_TRUE(watchtest::RunLoopUntil([&] { return again->called; }, 10));
     EXPECT_EQ(again->extras["watch_editor_save"], "false");
@@ -192,7 +192,7 @@ TEST_F(SystemTest, AKilledEditorFailsItsCallerAndTheNextFollowsALanguageChange) 
     appstest::Compare exact;
     exact.maxShare = 0;
     std::string why;
-    EXPECT_TRUE(appstest::MatchesReference(changed, SettledShot("24-opened-in-german"), exact,
+    EXPECT_TRUE(appstest::MatchesReference(switched, SettledShot("24-opened-in-german"), exact,
                                            kShotDir + "23-changed-to-german.diff.png", &why))
         << why;
 }
