@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <set>
 #include <sstream>
 
 namespace appstest {
@@ -34,15 +32,16 @@ bool WaitForLog(const std::string& tag, const std::string& part, int count, doub
 std::string DumpLog(const std::string& tag) {
     std::string out;
     for (const LogEntry& e : DeviceLog(tag))
-        out += std::to_string(e.pid) + " " + e.priority + " " + e.tag + ": " + e.message + "\n";
+        out += std::to_string(e.pid) + " " + e.tag + ": " + e.message + "\n";
     return out;
 }
 
 namespace {
 
-// Requests still waiting for their reply; ForgetLaunches() drops those that never get one.
-std::set<std::shared_ptr<Reply>*>& Pending() {
-    static std::set<std::shared_ptr<Reply>*> pending;
+// Requests still waiting for their reply, kept until it comes; ForgetLaunches() drops those
+// that never get one.
+std::map<Reply*, std::shared_ptr<Reply>>& Pending() {
+    static std::map<Reply*, std::shared_ptr<Reply>> pending;
     return pending;
 }
 
@@ -56,15 +55,13 @@ bool CollectExtra(app_control_h handle, const char* key, void* data) {
 }
 
 void OnReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
-    auto* holder = static_cast<std::shared_ptr<Reply>*>(data);
-    Reply& r = **holder;
+    Reply& r = *static_cast<Reply*>(data);
     r.called = true;
     r.result = result;
     r.hasReply = reply != nullptr;
     if (reply)
         app_control_foreach_extra_data(reply, CollectExtra, &r.extras);
-    Pending().erase(holder);
-    delete holder;
+    Pending().erase(&r);
 }
 
 } // namespace
@@ -83,14 +80,10 @@ std::shared_ptr<Reply> Send(const std::string& appId,
         if (rc == APP_CONTROL_ERROR_NONE)
             rc = app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
     }
-    if (rc == APP_CONTROL_ERROR_NONE) {
-        auto* holder = new std::shared_ptr<Reply>(reply);
-        rc = app_control_send_launch_request(request, OnReply, holder);
-        if (rc == APP_CONTROL_ERROR_NONE)
-            Pending().insert(holder);
-        else
-            delete holder;
-    }
+    if (rc == APP_CONTROL_ERROR_NONE)
+        rc = app_control_send_launch_request(request, OnReply, reply.get());
+    if (rc == APP_CONTROL_ERROR_NONE)
+        Pending()[reply.get()] = reply;
     if (request)
         app_control_destroy(request);
     if (sent)
@@ -110,33 +103,26 @@ std::shared_ptr<Reply> Launch(const std::string& appId,
 
 void ForgetLaunches() {
     watch::appfw::ShutdownLaunches();
-    for (auto* holder : Pending())
-        delete holder;
     Pending().clear();
 }
 
-std::string AppListLine(const std::string& appId) {
+std::vector<std::string> AppListEntry(const std::string& appId) {
     watchtest::ProcessResult list = watchtest::Watchctl({"app", "list", appId});
-    if (list.status != 0)
-        return std::string();
-    std::istringstream words(list.out);
-    std::string word, out;
-    while (words >> word)
-        out += (out.empty() ? "" : " ") + word;
-    return out.rfind(appId + " ", 0) == 0 ? out : std::string();
+    std::istringstream in(list.out);
+    std::vector<std::string> words;
+    for (std::string word; list.status == 0 && in >> word;)
+        words.push_back(word);
+    return !words.empty() && words[0] == appId ? words : std::vector<std::string>();
 }
 
 bool InFront(const std::string& appId) {
-    const std::string line = AppListLine(appId);
-    return line.size() > 6 && line.compare(line.size() - 6, 6, " front") == 0;
+    const std::vector<std::string> words = AppListEntry(appId);
+    return !words.empty() && words.back() == "front";
 }
 
 int PidOf(const std::string& appId) {
-    std::istringstream words(AppListLine(appId));
-    std::string id, type, state;
-    int pid = 0;
-    words >> id >> type >> state >> pid;
-    return pid;
+    const std::vector<std::string> words = AppListEntry(appId);
+    return words.size() > 3 ? std::atoi(words[3].c_str()) : 0;
 }
 
 bool LoadPng(const std::string& path, Image* out) {
@@ -145,28 +131,20 @@ bool LoadPng(const std::string& path, Image* out) {
         return false;
     Evas_Object* img = evas_object_image_add(ecore_evas_get(ee));
     evas_object_image_file_set(img, path.c_str(), nullptr);
-    bool ok = evas_object_image_load_error_get(img) == EVAS_LOAD_ERROR_NONE;
+    evas_object_image_size_get(img, &out->width, &out->height);
+    const auto* data = static_cast<const uint32_t*>(evas_object_image_data_get(img, 0));
+    const bool ok = evas_object_image_load_error_get(img) == EVAS_LOAD_ERROR_NONE && data &&
+                    out->width > 0 && out->height > 0;
     if (ok) {
-        evas_object_image_size_get(img, &out->width, &out->height);
-        const uint32_t* data = static_cast<const uint32_t*>(evas_object_image_data_get(img, 0));
-        ok = data && out->width > 0 && out->height > 0;
-        if (ok) {
-            const bool alpha = evas_object_image_alpha_get(img);
-            out->pixels.assign(data, data + static_cast<size_t>(out->width) * out->height);
-            // Evas keeps premultiplied pixels.
-            for (uint32_t& p : out->pixels) {
-                const uint32_t a = alpha ? p >> 24 : 0xFF;
-                if (a == 0) {
-                    p = 0;
-                } else if (a < 0xFF) {
-                    const uint32_t r = std::min(0xFFu, ((p >> 16) & 0xFF) * 255 / a);
-                    const uint32_t g = std::min(0xFFu, ((p >> 8) & 0xFF) * 255 / a);
-                    const uint32_t b = std::min(0xFFu, (p & 0xFF) * 255 / a);
-                    p = (a << 24) | (r << 16) | (g << 8) | b;
-                } else {
-                    p |= 0xFF000000u;
-                }
-            }
+        const bool alpha = evas_object_image_alpha_get(img);
+        out->pixels.assign(data, data + static_cast<size_t>(out->width) * out->height);
+        // Evas keeps premultiplied pixels.
+        for (uint32_t& p : out->pixels) {
+            const uint32_t a = alpha ? p >> 24 : 0xFF;
+            uint32_t rgb = 0;
+            for (int shift = 0; a && shift <= 16; shift += 8)
+                rgb |= std::min(0xFFu, ((p >> shift) & 0xFF) * 255 / a) << shift;
+            p = a << 24 | rgb;
         }
     }
     ecore_evas_free(ee);
@@ -191,11 +169,8 @@ bool SavePng(const std::string& path, const Image& image) {
 
 int ColorDistance(uint32_t a, uint32_t b) {
     int worst = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int d =
-            std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
-        worst = std::max(worst, d);
-    }
+    for (int shift = 0; shift <= 16; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
     return worst;
 }
 
@@ -207,36 +182,29 @@ bool MatchesReference(const Image& shot, const Image& reference, const Compare& 
                std::to_string(reference.height);
         return false;
     }
+    // The differences in red over the dimmed reference.
     Image diff = reference;
     long compared = 0, differing = 0;
     for (int y = 0; y < shot.height; ++y) {
         for (int x = 0; x < shot.width; ++x) {
-            const uint32_t ref = reference.At(x, y);
             uint32_t& out = diff.pixels[static_cast<size_t>(y) * diff.width + x];
-            // Dimmed reference by default.
-            out = ((ref >> 2) & 0x3F3F3F) | 0xFF000000u;
-            if (compare.skipRadius > 0) {
-                const int dx = x - compare.skipX, dy = y - compare.skipY;
-                if (dx * dx + dy * dy <= compare.skipRadius * compare.skipRadius)
-                    continue;
-            }
+            out = ((out >> 2) & 0x3F3F3F) | 0xFF000000u;
+            const int dx = x - compare.skipX, dy = y - compare.skipY;
+            if (compare.skipRadius > 0 &&
+                dx * dx + dy * dy <= compare.skipRadius * compare.skipRadius)
+                continue;
             ++compared;
-            if (ColorDistance(shot.At(x, y), ref) > compare.tolerance) {
+            if (ColorDistance(shot.At(x, y), reference.At(x, y)) > compare.tolerance) {
                 ++differing;
                 out = 0xFFFF0000u;
             }
         }
     }
-    const double share = compared ? static_cast<double>(differing) / compared : 0;
-    if (share <= compare.maxShare)
+    if (differing <= compare.maxShare * compared)
         return true;
-    std::ostringstream text;
-    text << differing << " of " << compared << " pixels (" << share * 100
-         << " %) differ by more than " << compare.tolerance << ", at most "
-         << compare.maxShare * 100 << " % may";
-    if (!diffPath.empty())
-        text << (SavePng(diffPath, diff) ? "; differences in " : "; cannot write ") << diffPath;
-    *why = text.str();
+    *why = std::to_string(differing) + " of " + std::to_string(compared) +
+           " pixels differ by more than " + std::to_string(compare.tolerance) +
+           (SavePng(diffPath, diff) ? "; differences in " : "; cannot write ") + diffPath;
     return false;
 }
 

@@ -50,9 +50,9 @@ std::shared_ptr<Reply> Launch(const std::string& appId,
 // Lets go of the requests still waiting (before the test's device goes).
 void ForgetLaunches();
 
-// The line of `watchctl app list` for an application ("" when it does not run), its
-// words separated by single spaces: "ID TYPE STATE PID[ front]".
-std::string AppListLine(const std::string& appId);
+// The words of the line of `watchctl app list` for an application (none when it does not
+// run): ID TYPE STATE PID [front].
+std::vector<std::string> AppListEntry(const std::string& appId);
 bool InFront(const std::string& appId);
 int PidOf(const std::string& appId); // 0 when it does not run
 

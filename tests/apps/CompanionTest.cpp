@@ -2,6 +2,7 @@
 // travelling through it, and what bad messages and a damaged outbox get.
 #include "AppsTestUtil.h"
 #include "Companion.h"
+#include "InstalledEditorTest.h"
 #include "LoopUtil.h"
 #include "TestDevice.h"
 
@@ -13,68 +14,32 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 using appstest::kBandKey;
 using appstest::kService;
 using watchtest::Watchctl;
 
-namespace {
-
-// "2026-03-01T09:15:02.047+01:00": digits where the pattern has 'd', a sign where it has 's'.
-bool LooksLikeTime(const std::string& text) {
-    const std::string pattern = "dddd-dd-ddTdd:dd:dd.ddds dd:dd";
-    std::string compact = pattern;
-    compact.erase(compact.find(' '), 1);
-    if (text.size() != compact.size())
-        return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char p = compact[i], t = text[i];
-        if (p == 'd'   ? !isdigit(static_cast<unsigned char>(t))
-            : p == 's' ? (t != '+' && t != '-')
-                       : t != p)
-            return false;
-    }
-    return true;
-}
-
-// The record with its time replaced by "TIME", when the time looks right.
-std::string WithoutTime(const std::string& line) {
-    const std::string head = "{\"time\":\"";
-    if (line.rfind(head, 0) != 0)
-        return line;
-    const size_t end = line.find('"', head.size());
-    if (end == std::string::npos || !LooksLikeTime(line.substr(head.size(), end - head.size())))
-        return line;
-    return head + "TIME" + line.substr(end);
-}
-
-} // namespace
-
-TEST(CompanionRecord, EncodesOneLineOfJson) {
+TEST(CompanionRecord, EncodesOneLineOfJsonAndReadsBackOnlyRecords) {
     dalvexa::OutboxRecord record;
-    record.time = "2026-03-01T09:15:02.047+01:00";
-    record.operation = APP_CONTROL_OPERATION_SETTINGS;
+    record.time = "t";
+    record.operation = "op";
     record.hasBand = false; // and no caller
     const std::string noBand = dalvexa::EncodeRecord(record);
-    EXPECT_NE(noBand.find("\"caller\":null"), std::string::npos) << noBand;
-    EXPECT_NE(noBand.find("\"clock_color_style\":null,\"color\":null"), std::string::npos);
-
+    EXPECT_NE(noBand.find("\"caller\":null,\"clock_color_style\":null,\"color\":null"),
+              std::string::npos)
+        << noBand;
     // A band the palette does not know is passed on, without a colour name.
     record.hasBand = true;
     record.band = 7;
     EXPECT_NE(dalvexa::EncodeRecord(record).find("\"clock_color_style\":7,\"color\":null"),
               std::string::npos);
-}
 
-TEST(CompanionRecord, TheOutboxReaderKeepsRecordsAndSkipsWhatIsNot) {
-    dalvexa::OutboxRecord odd;
-    odd.time = "t";
-    odd.operation = "op";
-    odd.caller = std::string("a\"b\\\n\x01\x7f caf\xc3\xa9 \x80", 15); // a stray byte at the end
-    odd.hasBand = true;
-    odd.band = 2;
-    const std::string good = dalvexa::EncodeRecord(odd);
+    // The outbox reader keeps records and skips what is not one.
+    record.caller = std::string("a\"b\\\n\x01\x7f caf\xc3\xa9 \x80", 15); // a stray byte at the end
+    record.band = 2;
+    const std::string good = dalvexa::EncodeRecord(record);
     std::string bad[] = {
         good.substr(0, good.size() / 2), // cut short by a crash
         "[1,2]",
@@ -98,7 +63,7 @@ TEST(CompanionRecord, TheOutboxReaderKeepsRecordsAndSkipsWhatIsNot) {
     EXPECT_EQ(skipped, std::size(bad));
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].json, good);
-    EXPECT_EQ(entries[0].record.caller, odd.caller.substr(0, 14) + "\xef\xbf\xbd");
+    EXPECT_EQ(entries[0].record.caller, record.caller.substr(0, 14) + "\xef\xbf\xbd");
     EXPECT_TRUE(entries[1].record.hasBand);
     EXPECT_EQ(entries[1].record.band, 2);
     EXPECT_EQ(entries[1].record.operation, "op");
@@ -107,74 +72,61 @@ TEST(CompanionRecord, TheOutboxReaderKeepsRecordsAndSkipsWhatIsNot) {
 namespace {
 
 // A booted device with the package installed; requests come from this process.
-class CompanionTest : public ::testing::Test {
+class CompanionTest : public appstest::InstalledEditorTest {
   protected:
-    void SetUp() override {
-        ecore_app_no_system_modules();
-        ecore_init();
-        mDevice.reset(new watchtest::TestDevice());
-        mDevice->Boot();
-    }
-    void TearDown() override {
-        appstest::ForgetLaunches();
-        mDevice.reset();
-        ecore_shutdown();
-    }
-    std::string Outbox() const { return mDevice->PackagePath("data") + "/phone-outbox.jsonl"; }
-    std::vector<std::string> OutboxLines() const {
-        std::vector<std::string> lines;
-        std::ifstream in(Outbox());
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(line);
-        return lines;
-    }
-    void StoreBand(const std::string& band) {
-        auto r = Watchctl({"pref", appstest::kPackage, "set", kBandKey, band, "--type", "int"});
-        ASSERT_EQ(r.status, 0) << r.err;
-    }
-    std::string StoredBand() {
-        auto r = Watchctl({"pref", appstest::kPackage, "get", kBandKey});
-        return r.status == 0 ? r.out : "(" + r.err + ")";
-    }
-    std::unique_ptr<watchtest::TestDevice> mDevice;
+    CompanionTest() : InstalledEditorTest(WATCH_TEST_BINARY_DIR) {}
+    std::string OutboxPath() const { return mDevice->PackagePath("data/phone-outbox.jsonl"); }
 };
+
+int ServiceLog(const std::string& part) {
+    return appstest::CountLog("CLOCK-DALVEXA-SERVICE", part);
+}
 
 } // namespace
 
-TEST_F(CompanionTest, TheSettingsRequestIsAnsweredAndRecordedForThePhone) {
-    StoreBand("2");
-    auto reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
-    ASSERT_TRUE(reply->called) << appstest::DumpLog();
-    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
-    EXPECT_EQ(reply->extras["clock_color_style"], "2");
+// Bad messages are refused and the band stays: the band is stored while the service does
+// not run, so its first request (a bad one) tells the phone, once, however many follow. The
+// phone's band reaches every process of the package; the settings request is recorded.
+TEST_F(CompanionTest, ThePhonesMessagesAndTheSettingsRequest) {
+    StoreBand(1);
+    for (const char* bad : {"5", "-1", "two", "", "1.0", "01"}) {
+        SCOPED_TRACE(std::string("band '") + bad + "'");
+        auto r = Watchctl({"phone", "set-band", bad});
+        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_NE(r.out.find("error=the phone sent the colour band \"" + std::string(bad) +
+                             "\", not one of 0..4\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("result=failed"), std::string::npos);
+    }
+    EXPECT_EQ(ServiceLog("phone message refused"), 6);
 
-    std::vector<std::string> lines = OutboxLines();
+    // A message without its band, an unknown message, a request of no known kind.
+    auto refusal = [](std::vector<std::pair<std::string, std::string>> extras, const char* op) {
+        auto reply = appstest::Launch(kService, extras, op);
+        EXPECT_TRUE(reply->called);
+        EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
+        return reply->extras["error"];
+    };
+    EXPECT_EQ(refusal({{"phone_message", "set_clock_color_style"}}, nullptr),
+              "the phone's message has no \"clock_color_style\"");
+    EXPECT_EQ(refusal({{"phone_message", "factory_reset"}}, nullptr),
+              "unknown phone message \"factory_reset\"");
+    EXPECT_EQ(refusal({}, APP_CONTROL_OPERATION_VIEW),
+              "unknown request (operation \"" APP_CONTROL_OPERATION_VIEW "\")");
+    EXPECT_EQ(StoredBand(), "1\n");
+    std::vector<std::string> lines = Outbox();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(WithoutTime(lines[0]),
-              "{\"time\":\"TIME\",\"message\":\"clock_color_style\","
-              "\"app_id\":\"com.korvane.clock-dalvexa\","
-              "\"operation\":\"watch://device.korvane/appcontrol/operation/settings\","
-              "\"caller\":null,\"clock_color_style\":2,\"color\":\"orange\"}");
-    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "colour band 2 recorded for the phone"),
-              1);
+    EXPECT_NE(lines[0].find("\"clock_color_style\":1,"), std::string::npos) << lines[0];
 
-    // Each request is one more message, in order.
-    StoreBand("4");
-    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
-    ASSERT_TRUE(reply->called);
-    lines = OutboxLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[1].find("\"clock_color_style\":4,\"color\":\"mint\""), std::string::npos);
+    // Usage faults never reach the service.
+    EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "2"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "--timeout", "0"}).status, 2);
+    EXPECT_EQ(Watchctl({"phone", "dial"}).status, 2);
 
-    auto printed = Watchctl({"phone", "outbox"});
-    EXPECT_EQ(printed.status, 0) << printed.err;
-    EXPECT_EQ(printed.out, lines[0] + "\n" + lines[1] + "\n");
-}
-
-TEST_F(CompanionTest, ThePhoneSetsTheBandAndEveryProcessOfThePackageHears) {
-    StoreBand("0");
-    // This process joins the package to watch its preferences, as the face does.
+    // A good band: this process joins the package to watch its preferences, as the face does,
+    // and hears it once.
     setenv("WATCH_APP_ID", appstest::kFace, 1);
     struct Heard {
         int calls = 0;
@@ -189,76 +141,58 @@ TEST_F(CompanionTest, ThePhoneSetsTheBandAndEveryProcessOfThePackageHears) {
                   },
                   &heard),
               PREFERENCE_ERROR_NONE);
-
     auto r = Watchctl({"phone", "set-band", "3"});
     EXPECT_EQ(r.status, 0) << r.err << appstest::DumpLog();
     EXPECT_EQ(r.out, "clock_color_style=3\nresult=succeeded\n");
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return heard.band == 3; }));
     EXPECT_EQ(heard.calls, 1);
     EXPECT_EQ(StoredBand(), "3\n");
-    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "the phone set colour band 3 (purple)"),
-              1);
+    EXPECT_EQ(ServiceLog("the phone set colour band 3 (purple)"), 1);
+    EXPECT_EQ(Outbox().size(), 1u); // the phone knows its own band
     preference_unset_changed_cb(kBandKey);
     unsetenv("WATCH_APP_ID");
-}
 
-// The band is stored while the service does not run: its first request (a bad one) tells
-// the phone, once, however many requests follow.
-TEST_F(CompanionTest, BadMessagesAreRefusedAndTheBandStays) {
-    StoreBand("1");
-    for (const char* bad : {"5", "-1", "two", "", "1.0", "01"}) {
-        SCOPED_TRACE(std::string("band '") + bad + "'");
-        auto r = Watchctl({"phone", "set-band", bad});
-        EXPECT_EQ(r.status, 1) << r.out << r.err;
-        EXPECT_NE(r.out.find("error=the phone sent the colour band \"" + std::string(bad) +
-                             "\", not one of 0..4\n"),
-                  std::string::npos)
-            << r.out;
-        EXPECT_NE(r.out.find("result=failed"), std::string::npos);
-    }
-    EXPECT_EQ(StoredBand(), "1\n");
-    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "phone message refused"), 6);
-
-    // A message without its band, an unknown message, a request of no known kind.
-    auto reply = appstest::Launch(kService, {{"phone_message", "set_clock_color_style"}});
-    ASSERT_TRUE(reply->called);
-    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(reply->extras["error"], "the phone's message has no \"clock_color_style\"");
-    reply = appstest::Launch(kService, {{"phone_message", "factory_reset"}});
-    ASSERT_TRUE(reply->called);
-    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(reply->extras["error"], "unknown phone message \"factory_reset\"");
-    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_VIEW);
-    ASSERT_TRUE(reply->called);
-    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(StoredBand(), "1\n");
-    const std::vector<std::string> lines = OutboxLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"clock_color_style\":1,"), std::string::npos) << lines[0];
-    EXPECT_EQ(Watchctl({"phone", "outbox"}).out, lines[0] + "\n");
-
-    // Usage faults never reach the service.
-    EXPECT_EQ(Watchctl({"phone", "set-band"}).status, 2);
-    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "2"}).status, 2);
-    EXPECT_EQ(Watchctl({"phone", "set-band", "1", "--timeout", "0"}).status, 2);
-    EXPECT_EQ(Watchctl({"phone", "dial"}).status, 2);
-}
-
-TEST_F(CompanionTest, AnOutboxThatCannotBeWrittenFailsTheRequestAndTheServiceGoesOn) {
-    StoreBand("2");
-    ASSERT_EQ(mkdir(Outbox().c_str(), 0755), 0);
+    // The settings request: answered, and recorded when the band is new to the phone.
+    StoreBand(2);
     auto reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
+    ASSERT_TRUE(reply->called) << appstest::DumpLog();
+    EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
+    EXPECT_EQ(reply->extras["clock_color_style"], "2");
+    lines = Outbox();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(std::regex_match(
+        lines[1],
+        std::regex(R"(\{"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d",)"
+                   R"("message":"clock_color_style","app_id":"com\.korvane\.clock-dalvexa",)"
+                   R"("operation":"watch://device\.korvane/appcontrol/operation/settings",)"
+                   R"("caller":null,"clock_color_style":2,"color":"orange"\})")))
+        << lines[1];
+    EXPECT_EQ(ServiceLog("colour band 2 recorded for the phone"), 1);
+
+    // An outbox that cannot be written fails the request; the service goes on.
+    StoreBand(4);
+    const std::string kept = OutboxPath() + ".kept";
+    ASSERT_EQ(rename(OutboxPath().c_str(), kept.c_str()), 0);
+    ASSERT_EQ(mkdir(OutboxPath().c_str(), 0755), 0);
+    reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
     ASSERT_TRUE(reply->called);
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_FAILED);
     EXPECT_NE(reply->extras["error"].find("cannot open"), std::string::npos);
-    EXPECT_EQ(appstest::CountLog("CLOCK-DALVEXA-SERVICE", "not recorded: cannot open"), 1);
+    EXPECT_EQ(ServiceLog("not recorded: cannot open"), 1);
     const int pid = appstest::PidOf(kService);
     EXPECT_GT(pid, 0);
 
-    ASSERT_EQ(rmdir(Outbox().c_str()), 0);
+    // Each request is one more message, in order.
+    ASSERT_EQ(rmdir(OutboxPath().c_str()), 0);
+    ASSERT_EQ(rename(kept.c_str(), OutboxPath().c_str()), 0);
     reply = appstest::Launch(kService, {}, APP_CONTROL_OPERATION_SETTINGS);
     ASSERT_TRUE(reply->called);
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
     EXPECT_EQ(appstest::PidOf(kService), pid); // the same process served both
-    EXPECT_EQ(OutboxLines().size(), 1u);
+    lines = Outbox();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[2].find("\"clock_color_style\":4,\"color\":\"mint\""), std::string::npos);
+    auto printed = Watchctl({"phone", "outbox"});
+    EXPECT_EQ(printed.status, 0) << printed.err;
+    EXPECT_EQ(printed.out, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
 }

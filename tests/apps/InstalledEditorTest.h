@@ -63,6 +63,11 @@ class InstalledEditorTest : public ::testing::Test {
         return watchtest::RunLoopUntilEvery(done, 0.1, timeout);
     }
 
+    void StoreBand(int band) {
+        auto r = watchtest::Watchctl(
+            {"pref", kPackage, "set", kBandKey, std::to_string(band), "--type", "int"});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
     // The stored colour band as `watchctl pref get` prints it, or its error in brackets.
     std::string StoredBand() {
         auto r = watchtest::Watchctl({"pref", kPackage, "get", kBandKey});

@@ -2,22 +2,22 @@
 
 #include <dlog_hook.h>
 
+#include <algorithm>
+
 namespace watchtest {
 
 LogCapture::LogCapture() {
-    dlog_set_hook([](log_id_t id, int prio, const char* tag, const char* msg,
-                     void* data) { Hook(id, prio, tag, msg, data); },
-                  this);
+    dlog_set_hook(
+        [](log_id_t, int prio, const char* tag, const char* msg, void* data) {
+            LogCapture* self = static_cast<LogCapture*>(data);
+            std::lock_guard<std::mutex> lock(self->mMutex);
+            self->mLines.push_back({prio, tag ? tag : "", msg ? msg : ""});
+        },
+        this);
 }
 
 LogCapture::~LogCapture() {
     dlog_set_hook(nullptr, nullptr);
-}
-
-void LogCapture::Hook(int, int prio, const char* tag, const char* msg, void* data) {
-    LogCapture* self = static_cast<LogCapture*>(data);
-    std::lock_guard<std::mutex> lock(self->mMutex);
-    self->mLines.push_back({prio, tag ? tag : "", msg ? msg : ""});
 }
 
 std::vector<LogLine> LogCapture::Lines() const {
@@ -26,9 +26,8 @@ std::vector<LogLine> LogCapture::Lines() const {
 }
 
 std::vector<std::string> LogCapture::Messages(const std::string& tag) const {
-    std::lock_guard<std::mutex> lock(mMutex);
     std::vector<std::string> out;
-    for (const LogLine& l : mLines) {
+    for (const LogLine& l : Lines()) {
         if (tag.empty() || l.tag == tag)
             out.push_back(l.message);
     }
@@ -36,13 +35,10 @@ std::vector<std::string> LogCapture::Messages(const std::string& tag) const {
 }
 
 int LogCapture::Count(const std::string& part) const {
-    std::lock_guard<std::mutex> lock(mMutex);
-    int n = 0;
-    for (const LogLine& l : mLines) {
-        if (l.message.find(part) != std::string::npos)
-            ++n;
-    }
-    return n;
+    const std::vector<std::string> all = Messages();
+    return static_cast<int>(std::count_if(all.begin(), all.end(), [&](const std::string& m) {
+        return m.find(part) != std::string::npos;
+    }));
 }
 
 void LogCapture::Clear() {
@@ -51,9 +47,8 @@ void LogCapture::Clear() {
 }
 
 std::string LogCapture::Dump() const {
-    std::lock_guard<std::mutex> lock(mMutex);
     std::string out;
-    for (const LogLine& l : mLines)
+    for (const LogLine& l : Lines())
         out += l.tag + ": " + LogBody(l.message) + "\n";
     return out;
 }

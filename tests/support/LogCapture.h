@@ -29,7 +29,6 @@ class LogCapture {
     std::string Dump() const;
 
   private:
-    static void Hook(int logId, int prio, const char* tag, const char* msg, void* data);
     mutable std::mutex mMutex;
     std::vector<LogLine> mLines;
 };

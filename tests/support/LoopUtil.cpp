@@ -6,40 +6,33 @@
 
 namespace watchtest {
 
-namespace {
-
-struct Wait {
-    const std::function<bool()>* done;
-    bool satisfied = false;
-    bool timedOut = false;
-};
-
-Eina_Bool Check(void* data) {
-    Wait* w = static_cast<Wait*>(data);
-    if (!w->satisfied && (*w->done)()) {
-        w->satisfied = true;
-        ecore_main_loop_quit();
-    }
-    return ECORE_CALLBACK_RENEW;
-}
-
-Eina_Bool Timeout(void* data) {
-    Wait* w = static_cast<Wait*>(data);
-    w->timedOut = true;
-    ecore_main_loop_quit();
-    return ECORE_CALLBACK_CANCEL;
-}
-
-} // namespace
-
 bool RunLoopUntil(const std::function<bool()>& done, double timeoutSeconds) {
     if (done())
         return true;
-    Wait w;
-    w.done = &done;
-    Ecore_Timer* poll = ecore_timer_add(0.005, Check, &w);
-    Ecore_Timer* safety = ecore_timer_add(timeoutSeconds, Timeout, &w);
-    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(Check, &w);
+    // done() is checked after every loop iteration and every 5 ms; the safety timer ends
+    // the wait.
+    struct Wait {
+        const std::function<bool()>& done;
+        bool satisfied = false, timedOut = false;
+    } w{done};
+    auto check = [](void* data) -> Eina_Bool {
+        Wait* wait = static_cast<Wait*>(data);
+        if (!wait->satisfied && wait->done()) {
+            wait->satisfied = true;
+            ecore_main_loop_quit();
+        }
+        return ECORE_CALLBACK_RENEW;
+    };
+    Ecore_Timer* poll = ecore_timer_add(0.005, check, &w);
+    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(check, &w);
+    Ecore_Timer* safety = ecore_timer_add(
+        timeoutSeconds,
+        [](void* data) -> Eina_Bool {
+            static_cast<Wait*>(data)->timedOut = true;
+            ecore_main_loop_quit();
+            return ECORE_CALLBACK_CANCEL;
+        },
+        &w);
     ecore_main_loop_begin();
     ecore_timer_del(poll);
     if (!w.timedOut)

@@ -2,6 +2,7 @@
 // object lives, removed afterwards (kept when WATCH_KEEP_TEST_ROOT is set).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,7 @@ class TestDevice {
 
   private:
     std::string mRoot;
-    std::string mPreviousRoot;
-    bool mHadPreviousRoot = false;
+    std::optional<std::string> mPreviousRoot;
     bool mBooted = false;
 
     TestDevice(const TestDevice&) = delete;
@@ -63,10 +63,6 @@ struct LogEntry {
 std::vector<LogEntry> ReadDeviceLog(const std::string& path, const std::string& tag = "",
                                     int pid = 0);
 
-} // namespace watchtest
-
-namespace watchtest {
-
 // A program running beside the test, its stdout and stderr collected as they come. It is
 // the child of a small waiter process, so that its exit status survives a main loop of
 // the test that reaps children (Ecore does).
@@ -96,10 +92,8 @@ class BackgroundProcess {
     void Pump(int timeoutMs);
     bool WaitFor(const std::string& stream, const std::string& text, double timeoutSeconds);
     pid_t mPid = -1;
-    int mOutFd = -1;
-    int mErrFd = -1;
-    int mStatusFd = -1; // the waiter's report of the end
     pid_t mWaiter = -1;
+    int mFd[3] = {-1, -1, -1}; // stdout, stderr, the waiter's report of the end
     int mStatus = -1;
     std::string mOut, mErr;
 };

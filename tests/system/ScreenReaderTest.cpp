@@ -47,27 +47,25 @@ bool RunGlibUntil(const std::function<bool()>& done, double timeout = 10) {
     return done();
 }
 
-// The first object under `node` with `role`, depth first; a new reference or NULL.
-AtspiAccessible* Find(AtspiAccessible* node, AtspiRole role) {
-    if (atspi_accessible_get_role(node, nullptr) == role)
-        return static_cast<AtspiAccessible*>(g_object_ref(node));
-    const int n = atspi_accessible_get_child_count(node, nullptr);
-    for (int i = 0; i < n; ++i) {
-        AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
-        AtspiAccessible* found = child ? Find(child, role) : nullptr;
-        if (child)
-            g_object_unref(child);
-        if (found)
-            return found;
-    }
-    return nullptr;
-}
-
 std::string NameOf(AtspiAccessible* node) {
     gchar* name = node ? atspi_accessible_get_name(node, nullptr) : nullptr;
     std::string out = name ? name : "";
     g_free(name);
     return out;
+}
+
+// The first object under `node` (or itself) that matches, depth first; a new reference or NULL.
+AtspiAccessible* Find(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& match) {
+    if (match(node))
+        return static_cast<AtspiAccessible*>(g_object_ref(node));
+    AtspiAccessible* found = nullptr;
+    for (int i = 0; !found && i < atspi_accessible_get_child_count(node, nullptr); ++i) {
+        AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
+        found = child ? Find(child, match) : nullptr;
+        if (child)
+            g_object_unref(child);
+    }
+    return found;
 }
 
 class ScreenReaderTest : public appstest::InstalledEditorTest {
@@ -94,13 +92,10 @@ class ScreenReaderTest : public appstest::InstalledEditorTest {
     std::unique_ptr<watchtest::BackgroundProcess> mSession;
 };
 
-std::vector<std::string>* gHeard = nullptr;
-
-void OnNameChanged(AtspiEvent* event, void*) {
-    if (G_VALUE_HOLDS_STRING(&event->any_data))
-        gHeard->push_back(g_value_get_string(&event->any_data));
-    else
-        gHeard->push_back(NameOf(event->source));
+void OnNameChanged(AtspiEvent* event, void* heard) {
+    static_cast<std::vector<std::string>*>(heard)->push_back(
+        G_VALUE_HOLDS_STRING(&event->any_data) ? g_value_get_string(&event->any_data)
+                                               : NameOf(event->source));
 }
 
 } // namespace
@@ -116,8 +111,7 @@ TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
     [[maybe_unused]] AtspiClientAllocations client;
     ASSERT_EQ(atspi_init(), 0);
     std::vector<std::string> heard;
-    gHeard = &heard;
-    AtspiEventListener* listener = atspi_event_listener_new(OnNameChanged, nullptr, nullptr);
+    AtspiEventListener* listener = atspi_event_listener_new(OnNameChanged, &heard, nullptr);
     ASSERT_TRUE(
         atspi_event_listener_register(listener, "object:property-change:accessible-name", nullptr));
 
@@ -146,16 +140,12 @@ TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
 
     // The OK button, read from the editor's tree on the desktop.
     AtspiAccessible* desktop = atspi_get_desktop(0);
-    AtspiAccessible* app = nullptr;
-    for (int i = 0; !app && i < atspi_accessible_get_child_count(desktop, nullptr); ++i) {
-        AtspiAccessible* child = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-        if (NameOf(child) == appstest::kEditor)
-            app = child;
-        else if (child)
-            g_object_unref(child);
-    }
+    AtspiAccessible* app =
+        Find(desktop, [](AtspiAccessible* a) { return NameOf(a) == appstest::kEditor; });
     ASSERT_NE(app, nullptr) << "the editor is not on the desktop";
-    AtspiAccessible* button = Find(app, ATSPI_ROLE_PUSH_BUTTON);
+    AtspiAccessible* button = Find(app, [](AtspiAccessible* a) {
+        return atspi_accessible_get_role(a, nullptr) == ATSPI_ROLE_PUSH_BUTTON;
+    });
     EXPECT_EQ(NameOf(button), "Apply orange");
 
     // The names follow a change of the display language, and the page is read anew.
@@ -173,5 +163,4 @@ TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
     atspi_event_listener_deregister(listener, "object:property-change:accessible-name", nullptr);
     g_object_unref(listener);
     atspi_exit();
-    gHeard = nullptr;
 }
