@@ -2,8 +2,19 @@
 #include "AppfwFixture.h"
 
 using namespace appfwtest;
-using appstest::AppListLine;
 using watchtest::Watchctl;
+
+namespace {
+
+// The application's line of `watchctl app list`, its words joined by one space.
+std::string AppListLine(const std::string& appId) {
+    std::string line;
+    for (const std::string& word : appstest::AppListEntry(appId))
+        line += (line.empty() ? "" : " ") + word;
+    return line;
+}
+
+} // namespace
 
 TEST_F(AppfwTest, OneUiApplicationIsInFrontAtATime) {
     Prepare();

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 using appstest::Image;
 using watchtest::Watchctl;
@@ -70,6 +71,19 @@ class SystemTest : public appstest::InstalledEditorTest {
 };
 
 constexpr int kOkX = 180, kOkY = 330;
+
+// What a program printed to stderr, without the toolkit's report of an animator thread
+// that overslept: a starved machine's, which a test on a busy one may get any time.
+std::string Noise(const std::string& err) {
+    std::string kept, line;
+    std::istringstream in(err);
+    while (std::getline(in, line)) {
+        if (line.find("ecore_animator thread") == std::string::npos ||
+            line.find("should have slept") == std::string::npos)
+            kept += line + "\n";
+    }
+    return kept;
+}
 
 } // namespace
 
@@ -319,12 +333,11 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
         }
         auto r = watchtest::RunProcess(run(command));
         EXPECT_EQ(r.status, 0) << command[0] << " " << command.back();
-        EXPECT_TRUE(r.err.empty())
-            << command[0] << " " << command.back() << ": " << r.err.substr(0, 400);
+        EXPECT_EQ(Noise(r.err), "") << command[0] << " " << command.back();
     }
     ASSERT_TRUE(launch); // answered once the phone's change has ended the editor
     EXPECT_EQ(launch->Wait(10), 0) << launch->Err();
-    EXPECT_EQ(launch->Err(), "");
+    EXPECT_EQ(Noise(launch->Err()), "");
     EXPECT_NE(launch->Out().find("result=succeeded"), std::string::npos) << launch->Out();
 
     // The editor itself, started from that shell with a home of its own: quiet too, also
@@ -337,6 +350,6 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
                               "WATCH_APP_ID=" + std::string(appstest::kEditor)}));
     ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
     EXPECT_EQ(mEditor->Wait(10), 0);
-    EXPECT_TRUE(mEditor->Err().empty()) << mEditor->Err().substr(0, 400);
+    EXPECT_EQ(Noise(mEditor->Err()), "");
     std::filesystem::remove_all(home);
 }
