@@ -54,6 +54,8 @@ TEST_F(EditorApplyTest, OkStoresTellsTheCompanionAnswersAndExitsWhenTheIdleClock
         "answered", [&] { return !Replies().empty(); },
         [&] {
             Screenshot("ok-final-frame");
+            Rotary(true); // the bezel has no say once OK is pressed
+            EXPECT_EQ(View()->GetColorBand(), 3);
             EXPECT_EQ(StoredBand(), 3);
             EXPECT_EQ(Notice(), nullptr); // the editor's own store is no change from elsewhere
         });
