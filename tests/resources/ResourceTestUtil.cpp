@@ -36,7 +36,7 @@ ElmSession::ElmSession(bool applyTheme) {
     efreet_cache_disable();
     elm_init(0, nullptr);
     if (applyTheme)
-        themeResult = watch_theme_apply();
+        watch_theme_apply();
 }
 
 ElmSession::~ElmSession() {
@@ -63,25 +63,13 @@ Evas_Object* MakeScreen() {
 
 namespace {
 
-Picture FromPremultiplied(const uint32_t* data, int w, int h, int stride) {
+Picture Copy(const uint32_t* data, int w, int h, int stride) {
     Picture pic;
     pic.w = w;
     pic.h = h;
-    pic.px.resize(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            uint32_t c = data[size_t(y) * size_t(stride) + size_t(x)];
-            int a = Alpha(c);
-            int r = Red(c), g = Green(c), b = Blue(c);
-            if (a > 0 && a < 255) {
-                r = std::min(255, r * 255 / a);
-                g = std::min(255, g * 255 / a);
-                b = std::min(255, b * 255 / a);
-            }
-            pic.px[size_t(y) * size_t(w) + size_t(x)] =
-                (uint32_t(a) << 24) | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
-        }
-    }
+    for (int y = 0; y < h; ++y)
+        pic.px.insert(pic.px.end(), data + size_t(y) * size_t(stride),
+                      data + size_t(y) * size_t(stride) + size_t(w));
     return pic;
 }
 
@@ -99,7 +87,7 @@ Picture Grab(Evas_Object* win) {
     const uint32_t* data = static_cast<const uint32_t*>(ecore_evas_buffer_pixels_get(ee));
     if (!data || w <= 0 || h <= 0)
         return Picture();
-    return FromPremultiplied(data, w, h, w);
+    return Copy(data, w, h, w);
 }
 
 Picture LoadImage(const std::string& path) {
@@ -116,7 +104,7 @@ Picture LoadImage(const std::string& path) {
         const uint32_t* data =
             static_cast<const uint32_t*>(evas_object_image_data_get(img, EINA_FALSE));
         if (data && w > 0 && h > 0)
-            pic = FromPremultiplied(data, w, h, stride);
+            pic = Copy(data, w, h, stride);
     }
     evas_object_del(img);
     ecore_evas_free(ee);

@@ -23,10 +23,10 @@ class ElmSession {
   public:
     explicit ElmSession(bool applyTheme = true);
     ~ElmSession();
-    int themeResult = -1;
 };
 
-// An ARGB picture: pixels are 0xAARRGGBB, not premultiplied.
+// An ARGB picture: pixels are 0xAARRGGBB as Evas keeps them, premultiplied, so only the
+// opaque ones have their true colour.
 struct Picture {
     int w = 0;
     int h = 0;

@@ -10,6 +10,7 @@
 #include <libintl.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,15 +21,26 @@ using restest::Picture;
 namespace {
 
 const char* const kDomain = "clock-dalvexa";
-
-// The catalogues of the stage in the given language, as the shell sets them up.
-void UseLanguage(const char* language) {
-    bindtextdomain(kDomain, restest::StagePath("res/locale").c_str());
-    elm_language_set(language);
-}
+const char* const kTemplateId = "WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB";
+const char* const kIds[] = {
+    "WDS_CLOCK_MBODY_COLOR",
+    "WDS_ST_BUTTON_OK_ABB",
+    kTemplateId,
+    "WDS_STU_BODY_KORVANE_VOSK",
+    "WDS_STU_BODY_VOSK_MANAGER_JPN",
+    "WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB",
+};
 
 const char* Text(const char* id) {
     return dgettext(kDomain, id);
+}
+
+// Puts content into a part the editor uses: the part must exist.
+void Put(Evas_Object* layout, const char* part, Evas_Object* content) {
+    EXPECT_TRUE(elm_layout_content_set(layout, part, content)) << part;
+}
+void PutText(Evas_Object* layout, const char* part, const char* text) {
+    EXPECT_TRUE(elm_layout_text_set(layout, part, text)) << part;
 }
 
 // The editor screen in its interactive state, showing the page of the white band.
@@ -64,19 +76,19 @@ struct EditorScreen {
                     .c_str(),
                 nullptr);
             evas_object_show(image);
-            elm_layout_content_set(page, "elm.icon", image);
+            Put(page, "elm.icon", image);
             elm_box_pack_end(box, page);
         }
-        elm_layout_content_set(pageLayout, "part_page", scroller);
-        elm_layout_content_set(main, "part_scroller", pageLayout);
+        Put(pageLayout, "part_page", scroller);
+        Put(main, "part_scroller", pageLayout);
         elm_naviframe_item_push(nf, nullptr, nullptr, nullptr, main, "empty");
 
-        elm_layout_text_set(main, "part_title", Text("WDS_CLOCK_MBODY_COLOR"));
+        PutText(main, "part_title", Text("WDS_CLOCK_MBODY_COLOR"));
         Evas_Object* index = elm_index_add(main);
         elm_object_style_set(index, "thumbnail");
         elm_index_horizontal_set(index, EINA_TRUE);
         elm_index_autohide_disabled_set(index, EINA_TRUE);
-        elm_layout_content_set(main, "controller", index);
+        Put(main, "controller", index);
         elm_index_item_selected_set(elm_index_item_append(index, nullptr, nullptr, nullptr),
                                     EINA_TRUE);
         elm_index_level_go(index, 0);
@@ -84,16 +96,16 @@ struct EditorScreen {
         Evas_Object* blocker = evas_object_rectangle_add(evas_object_evas_get(pageLayout));
         evas_object_size_hint_min_set(blocker, 360, 360);
         evas_object_color_set(blocker, 0, 0, 0, 0);
-        elm_layout_content_set(pageLayout, "part_page_event_off", blocker);
+        Put(pageLayout, "part_page_event_off", blocker);
         frame = restest::EditorLayout(pageLayout, "EditSelectLayout");
         elm_layout_signal_emit(frame, "focus,anim,start", "");
-        elm_layout_content_set(pageLayout, "part_edit_select", frame);
+        Put(pageLayout, "part_edit_select", frame);
 
         Evas_Object* button = elm_button_add(main);
         elm_object_style_set(button, "bottom");
         elm_object_text_set(button, Text("WDS_ST_BUTTON_OK_ABB"));
         evas_object_show(button);
-        elm_layout_content_set(main, "part_button_bottom", button);
+        Put(main, "part_button_bottom", button);
         edje_object_signal_emit(elm_layout_edje_get(main), "button,show", "*");
         elm_layout_signal_emit(main, "show,label,bg", "");
 
@@ -200,13 +212,28 @@ std::set<std::string> ExpectTextsFit(Evas_Object* win) {
 } // namespace
 
 // Title, OK, tutorial and notice, in every language and the long pseudo-language en_XA:
-// whole and inside the round screen; the tutorial's guide reads over the darkened page.
+// translated, whole and inside the round screen, in the parts the editor puts them in; the
+// tutorial's guide reads over the darkened page.
 TEST(Screens, EveryTextFitsTheRoundScreenInEveryLanguage) {
     ElmSession elm;
     for (const char* language : {"en_US.UTF-8", "ko_KR.UTF-8", "ja_JP.UTF-8", "de_DE.UTF-8",
                                  "fr_FR.UTF-8", "es_ES.UTF-8", "en_XA.UTF-8"}) {
         SCOPED_TRACE(language);
-        UseLanguage(language);
+        // The catalogues of the stage in that language, as the shell sets them up.
+        bindtextdomain(kDomain, restest::StagePath("res/locale").c_str());
+        elm_language_set(language);
+        // Every id the editor asks for is translated, in UTF-8; the notice template keeps
+        // its one "%s" and no other text has a "%" that a formatting call would take.
+        EXPECT_NE(std::string(Text("")).find("charset=UTF-8"), std::string::npos);
+        for (const char* id : kIds) {
+            const std::string text = Text(id);
+            EXPECT_NE(text, id) << "not translated";
+            const bool isTemplate = std::string(id) == kTemplateId;
+            EXPECT_EQ(std::count(text.begin(), text.end(), '%'), isTemplate ? 1 : 0) << id;
+            if (isTemplate) {
+                EXPECT_NE(text.find("%s"), std::string::npos) << text;
+            }
+        }
         const std::string lang = std::string(language).substr(0, 5);
         const std::string title = Text("WDS_CLOCK_MBODY_COLOR"), ok = Text("WDS_ST_BUTTON_OK_ABB");
         const std::string guide =
@@ -224,9 +251,9 @@ TEST(Screens, EveryTextFitsTheRoundScreenInEveryLanguage) {
         elm_layout_text_set(screen.main, "part_title", title.c_str());
         Evas_Object* overlay = restest::EditorLayout(screen.main, "TutorialLayout");
         Evas_Object* content = restest::EditorLayout(overlay, "TutorialContentLayout");
-        elm_layout_text_set(content, "guide.text", guide.c_str());
-        elm_layout_content_set(overlay, "content.layout.swallow", content);
-        elm_layout_content_set(screen.main, "tutorial.page", overlay);
+        PutText(content, "guide.text", guide.c_str());
+        Put(overlay, "content.layout.swallow", content);
+        Put(screen.main, "tutorial.page", overlay);
         edje_object_signal_emit(elm_layout_edje_get(screen.main), "tutorial,layout,show", "*");
         ASSERT_TRUE(restest::WaitForPartState(elm_layout_edje_get(screen.main), "tutorial_clip",
                                               "visible"));

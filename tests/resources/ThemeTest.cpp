@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -35,17 +34,6 @@ const char* const kThemeGroups[] = {
     "elm/layout/application/default",
 };
 
-int ExtensionCount(const char* path) {
-    int n = 0;
-    const Eina_List* l;
-    void* data;
-    EINA_LIST_FOREACH(elm_theme_extension_list_get(nullptr), l, data) {
-        if (data && strcmp(static_cast<const char*>(data), path) == 0)
-            ++n;
-    }
-    return n;
-}
-
 // Sets an environment variable for the life of the object.
 struct ScopedEnv {
     std::string name;
@@ -65,7 +53,7 @@ TEST(WatchTheme, AppliesOnceAndProvidesEveryStyleGroup) {
     ASSERT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
     EXPECT_TRUE(log.Lines().empty()) << log.Dump();
     const char* path = watch_theme_file_path();
-    EXPECT_EQ(ExtensionCount(path), 1);
+    EXPECT_EQ(eina_list_count(elm_theme_extension_list_get(nullptr)), 1u);
     for (const char* group : kThemeGroups) {
         const char* found = elm_theme_group_path_find(nullptr, group);
         ASSERT_NE(found, nullptr) << group;
@@ -88,7 +76,6 @@ TEST(WatchTheme, BadFilesAreRefusedWithOneLineAndAddNothing) {
     };
     for (const auto& c : cases) {
         ScopedEnv env("WATCH_THEME_FILE", c.path);
-        EXPECT_EQ(watch_theme_file_path(), c.path);
         watchtest::LogCapture log;
         EXPECT_EQ(watch_theme_apply(), c.error) << c.path;
         ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
