@@ -56,6 +56,7 @@ TEST_F(AppfwTest, AServiceAnswersWithEachResultAndRefusesASecondReply) {
     EXPECT_EQ(CountLog("APPFW-TEST",
                        "second reply: " + std::to_string(APP_CONTROL_ERROR_INVALID_PARAMETER), pid),
               1);
+    EXPECT_EQ(CountLog("WATCH-APPFW", "the request was answered already", pid), 1);
     EXPECT_EQ(Order(pid), "create app_control app_control app_control");
 
     // An application id that is not a bus name as it stands.
