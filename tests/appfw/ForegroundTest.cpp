@@ -16,8 +16,30 @@ std::string AppListLine(const std::string& appId) {
 
 } // namespace
 
-TEST_F(AppfwTest, OneUiApplicationIsInFrontAtATime) {
+TEST_F(AppfwTest, OneUiApplicationIsInFrontAtATimeAndCommandsRefuseWhatIsNotThere) {
     Prepare();
+    // Lifecycle commands refuse what is not there, and start nothing by asking.
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* reason;
+    } refusals[] = {
+        {{"app", "pause", kUi}, 1, "test.appfw.ui is not running"},
+        {{"app", "resume"}, 1, "no application is in front"},
+        {{"screenshot", mDevice->Root() + "/none.png"}, 1, "no application is in front"},
+        {{"app", "terminate", "no.such.app"}, 1, "no application \"no.such.app\" is installed"},
+        {{"app", "list"}, 0, ""},
+        {{"app", "bogus"}, 2, ""},
+        {{"screenshot", "shot.jpg"}, 2, ""},
+    };
+    for (const auto& c : refusals) {
+        auto r = Watchctl(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.args[1];
+    }
+    EXPECT_TRUE(CreatedPids().empty());
+
     const int first = LaunchPid(kUi);
     const int second = LaunchPid(kUi2);
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "pause", first));
@@ -31,9 +53,12 @@ TEST_F(AppfwTest, OneUiApplicationIsInFrontAtATime) {
     EXPECT_EQ(AppListLine(kUi2), "test.appfw.ui2 ui running " + std::to_string(second) + " front");
     EXPECT_EQ(AppListLine(kService),
               "test.appfw.service service running " + std::to_string(service));
+    auto r = Watchctl({"app", "pause", kService});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("service application has no window"), std::string::npos) << r.err;
 
     // When the front application ends, the one behind it comes back.
-    auto r = Watchctl({"app", "terminate", kUi2});
+    r = Watchctl({"app", "terminate", kUi2});
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", first, 2));
     EXPECT_TRUE(WaitForExit(second));
@@ -67,33 +92,4 @@ TEST_F(AppfwTest, LoweringOrHidingTheWindowPausesAndShowingResumes) {
     Launch(kUi, {{"hide_after_ms", "50"}, {"show_after_ms", "300"}});
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", pid, 4));
     EXPECT_EQ(Order(pid), "create app_control resume pause resume app_control resume pause resume");
-}
-
-TEST_F(AppfwTest, CommandsRefuseWhatIsNotThere) {
-    Prepare();
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        const char* reason;
-    } cases[] = {
-        {{"app", "pause", kUi}, 1, "test.appfw.ui is not running"},
-        {{"app", "resume"}, 1, "no application is in front"},
-        {{"screenshot", mDevice->Root() + "/none.png"}, 1, "no application is in front"},
-        {{"app", "terminate", "no.such.app"}, 1, "no application \"no.such.app\" is installed"},
-        {{"app", "list"}, 0, ""},
-        {{"app", "bogus"}, 2, ""},
-        {{"screenshot", "shot.jpg"}, 2, ""},
-    };
-    for (const auto& c : cases) {
-        auto r = Watchctl(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args[1];
-        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
-        EXPECT_EQ(r.out, "") << c.args[1];
-    }
-    // Nothing was started by asking.
-    EXPECT_TRUE(CreatedPids().empty());
-    Launch(kService);
-    auto r = Watchctl({"app", "pause", kService});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("service application has no window"), std::string::npos) << r.err;
 }

@@ -1,17 +1,10 @@
-// An application for the framework's tests, built as a ui application and (with
-// APPFW_TEST_SERVICE) as a service application. It logs each lifecycle call with the tag
-// "APPFW-TEST" and does what the extras of its launch requests ask:
-//   reply_after_ms=N     answer N ms later (from a clone); default: answer at once
-//   no_reply             keep a clone, never answer
-//   drop                 keep nothing, answer nothing
-//   reply_twice          answer, then answer again (logs the second result)
-//   reply_result=failed|canceled
-//   exit_without_reply   keep a clone, call ui_app_exit without answering
-//   lower_after_ms=N     elm_win_lower N ms later;  hide_after_ms / show_after_ms likewise
-//   send_to=APPID        send a request to APPID first; answer when its reply comes
-// The answer carries every extra of the request plus "pid". With the environment variable
-// APPFW_TEST_CREATE=false, create answers false; with APPFW_TEST_SEND_TO=APPID, create
-// sends a request to APPID and logs the result of the send.
+// The framework's test application, ui or (with APPFW_TEST_SERVICE) service. It logs each
+// lifecycle call and input event with the tag "APPFW-TEST" and does what the extras of a
+// request ask: reply_after_ms=N (answer later, from a clone), no_reply (keep a clone), drop,
+// reply_twice, reply_result=failed|canceled, exit_without_reply, lower_after_ms=N,
+// hide_after_ms, show_after_ms, send_to=APPID (answer when APPID has). The answer carries
+// the request's extras plus "pid". APPFW_TEST_CREATE=false makes create fail;
+// APPFW_TEST_SEND_TO=APPID makes create send a request to APPID.
 #ifdef APPFW_TEST_SERVICE
 #include <Ecore.h>
 #else
@@ -34,14 +27,10 @@ const char* const kTag = "APPFW-TEST";
 
 #define LOG(...) __dlog_print(LOG_ID_APPS, DLOG_INFO, kTag, __VA_ARGS__)
 
-struct TestApp {
 #ifndef APPFW_TEST_SERVICE
-    Evas_Object* win = nullptr;
+Evas_Object* gWin = nullptr;
 #endif
-    std::vector<app_control_h> kept; // clones, destroyed when the framework has ended
-};
-
-TestApp gApp;
+std::vector<app_control_h> gKept; // clones, destroyed when the framework has ended
 
 void Quit() {
 #ifdef APPFW_TEST_SERVICE
@@ -93,13 +82,12 @@ int Reply(app_control_h request, const std::vector<std::pair<std::string, std::s
 
 app_control_h Keep(app_control_h request) {
     app_control_h clone = nullptr;
-    if (app_control_clone(&clone, request) != APP_CONTROL_ERROR_NONE)
-        return nullptr;
-    gApp.kept.push_back(clone);
+    app_control_clone(&clone, request);
+    gKept.push_back(clone);
     return clone;
 }
 
-// Runs task in `ms` milliseconds, unless ms is empty.
+// Runs task in `ms` milliseconds unless ms is empty.
 void After(const std::string& ms, Ecore_Task_Cb task, void* data) {
     if (!ms.empty())
         ecore_timer_add(atof(ms.c_str()) / 1000.0, task, data);
@@ -111,11 +99,8 @@ Eina_Bool ReplyLater(void* data) {
 }
 
 void OnNestedReply(app_control_h, app_control_h reply, app_control_result_e result, void* data) {
-    app_control_h original = static_cast<app_control_h>(data);
     const std::string pid = reply ? Extra(reply, "pid") : std::string();
-    LOG("nested reply: result=%d reply=%s pid=%s", static_cast<int>(result), reply ? "yes" : "no",
-        pid.c_str());
-    Reply(original,
+    Reply(static_cast<app_control_h>(data),
           {{"nested_result", std::to_string(static_cast<int>(result))}, {"nested_pid", pid}});
 }
 
@@ -123,10 +108,8 @@ int SendTo(const std::string& appId, app_control_reply_cb callback, void* data) 
     app_control_h request = nullptr;
     app_control_create(&request);
     app_control_set_app_id(request, appId.c_str());
-    app_control_add_extra_data(request, "from", "test app");
     const int rc = app_control_send_launch_request(request, callback, data);
-    // The request travels on its own.
-    app_control_destroy(request);
+    app_control_destroy(request); // the request travels on its own
     LOG("send to %s: %d", appId.c_str(), rc);
     return rc;
 }
@@ -137,11 +120,11 @@ Eina_Bool WindowLater(void* data) {
     const std::string what = static_cast<const char*>(data);
     LOG("%s", what.c_str());
     if (what == "lower")
-        elm_win_lower(gApp.win);
+        elm_win_lower(gWin);
     else if (what == "hide")
-        evas_object_hide(gApp.win);
+        evas_object_hide(gWin);
     else
-        evas_object_show(gApp.win);
+        evas_object_show(gWin);
     return ECORE_CALLBACK_CANCEL;
 }
 
@@ -167,10 +150,10 @@ bool Create(void*) {
     if (create && strcmp(create, "false") == 0)
         return false;
 #ifndef APPFW_TEST_SERVICE
-    gApp.win = elm_win_add(nullptr, "appfw-test", ELM_WIN_BASIC);
-    evas_object_resize(gApp.win, 360, 360);
+    gWin = elm_win_add(nullptr, "appfw-test", ELM_WIN_BASIC);
+    evas_object_resize(gWin, 360, 360);
     // One rectangle over the window takes the pointer events.
-    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(gApp.win));
+    Evas_Object* rect = evas_object_rectangle_add(evas_object_evas_get(gWin));
     evas_object_resize(rect, 360, 360);
     evas_object_show(rect);
     evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_WHEEL, OnWheel, nullptr);
@@ -178,8 +161,8 @@ bool Create(void*) {
                                    "down");
     evas_object_event_callback_add(rect, EVAS_CALLBACK_MOUSE_UP, OnMouse<Evas_Event_Mouse_Up>,
                                    "up");
-    elm_object_event_callback_add(gApp.win, OnKey, nullptr);
-    evas_object_show(gApp.win);
+    elm_object_event_callback_add(gWin, OnKey, nullptr);
+    evas_object_show(gWin);
 #endif
     const char* sendTo = getenv("APPFW_TEST_SEND_TO");
     if (sendTo && *sendTo)
@@ -247,9 +230,8 @@ int main(int argc, char** argv) {
 #else
     const int status = ui_app_main(argc, argv, &callbacks, nullptr);
 #endif
-    LOG("main returns %d", status);
     // Unanswered clones were failed by the framework when it ended.
-    for (app_control_h clone : gApp.kept)
+    for (app_control_h clone : gKept)
         app_control_destroy(clone);
     return status == 0 ? 0 : 1;
 }

@@ -37,7 +37,7 @@ TEST_F(AppfwTest, InstallAndBootWriteOneActivationFilePerApplication) {
     EXPECT_FALSE(std::filesystem::exists(dir + "watch.app.gone.service"));
 }
 
-TEST_F(AppfwTest, LaunchPrintsTheReplyAndItsResultOrWhyThereIsNone) {
+TEST_F(AppfwTest, LaunchPrintsTheReplyOrWhyThereIsNoneAndInputReachesTheFront) {
     Prepare();
     auto r = Watchctl({"launch", kService, "-d", "colour=mint", "-d", "note=a=b", "-o",
                        APP_CONTROL_OPERATION_SETTINGS});
@@ -72,25 +72,19 @@ TEST_F(AppfwTest, LaunchPrintsTheReplyAndItsResultOrWhyThereIsNone) {
     r = Watchctl({"launch", "test.appfw.nothing"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no such application"), std::string::npos) << r.err;
-    for (const Args& args : {Args{"launch"}, Args{"launch", kService, "-d", "novalue"},
-                             Args{"launch", kService, "--timeout", "-1"},
-                             Args{"launch", kService, "--bogus"}, Args{"launch", kService, kUi}})
-        EXPECT_EQ(Watchctl(args).status, 2) << args.back();
-}
 
-TEST_F(AppfwTest, InputReachesTheFrontWindowAsCanvasEvents) {
-    Prepare();
+    // Input reaches the front window as canvas events.
     const int back = LaunchPid(kUi2);
-    const int pid = LaunchPid(kUi);
+    const int front = LaunchPid(kUi);
     for (const Args& args :
          {Args{"rotary", "cw", "3"}, Args{"rotary", "ccw"}, Args{"key", "back"},
           Args{"key", "more"}, Args{"key", "return"}, Args{"tap", "250", "120"}}) {
         Args command = {"input"};
         command.insert(command.end(), args.begin(), args.end());
-        auto r = Watchctl(command);
+        r = Watchctl(command);
         EXPECT_EQ(r.status, 0) << args[0] << r.err;
     }
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "up 250 120", pid));
+    ASSERT_TRUE(WaitForLog("APPFW-TEST", "up 250 120", front));
     const auto inputs = [&](int of) {
         std::vector<std::string> events;
         for (const std::string& line : AppLines(of))
@@ -99,14 +93,16 @@ TEST_F(AppfwTest, InputReachesTheFrontWindowAsCanvasEvents) {
                     events.push_back(line);
         return events;
     };
-    EXPECT_EQ(inputs(pid),
+    EXPECT_EQ(inputs(front),
               (std::vector<std::string>{"wheel 1", "wheel 1", "wheel 1", "wheel -1", "key Escape",
                                         "key Menu", "key Return", "down 250 120", "up 250 120"}));
     EXPECT_EQ(inputs(back), std::vector<std::string>{}); // the application behind saw none
 
     for (const Args& args :
-         {Args{"input"}, Args{"input", "rotary", "left"}, Args{"input", "rotary", "cw", "0"},
-          Args{"input", "key", "home"}, Args{"input", "tap", "1"}, Args{"input", "tap", "x", "y"},
-          Args{"input", "wave"}})
+         {Args{"launch"}, Args{"launch", kService, "-d", "novalue"},
+          Args{"launch", kService, "--timeout", "-1"}, Args{"launch", kService, "--bogus"},
+          Args{"launch", kService, kUi}, Args{"input"}, Args{"input", "rotary", "left"},
+          Args{"input", "rotary", "cw", "0"}, Args{"input", "key", "home"},
+          Args{"input", "tap", "1"}, Args{"input", "tap", "x", "y"}, Args{"input", "wave"}})
         EXPECT_EQ(Watchctl(args).status, 2) << args.back();
 }

@@ -94,7 +94,7 @@ TEST(StoreFault, AKilledWriterOrAKilledBusLosesNoAcknowledgedWrite) {
     EXPECT_EQ(second.Out().find("fail"), std::string::npos) << second.Out();
     ASSERT_EQ(vconf_get_int(last.c_str(), &value), 0);
     EXPECT_GE(value, AckedRounds(second.Out()));
-    // This process's own writes still reach its own callbacks.
+    // This process's own writes still reach its own callbacks, with no bus to echo them.
     ASSERT_EQ(vconf_set_int(last.c_str(), -1), 0);
     EXPECT_TRUE(RunLoopUntil([&] { return gHeard[last] == -1; }, 10));
     EXPECT_EQ(log.Count("lost the device bus"), 1) << log.Dump();
