@@ -24,7 +24,9 @@ using watchtest::Watchctl;
 
 namespace {
 
-const char kKey[] = "db/setting/idle_clock_show";
+// A key nothing on the booted device watches: the idle clock, for one, answers a 1 in
+// db/setting/idle_clock_show a second later with a write of its own.
+const char kKey[] = "db/t/notified";
 
 std::vector<Seen> gCalls;
 

@@ -12,7 +12,8 @@ using watchtest::Watchctl;
 
 namespace {
 
-const char kKey[] = "db/setting/idle_clock_show";
+// A key nothing on the booted device watches (the idle clock writes idle_clock_show back).
+const char kKey[] = "db/t/watched";
 const char kPackage[] = "com.korvane.clock-dalvexa";
 const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
 
@@ -42,9 +43,8 @@ TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
     EXPECT_EQ(r.out, "db/b\tbool\ttrue\n"
                      "db/d\tdouble\t0.25\n"
                      "db/s\tstring\ttwo\\nlines\n"
-                     "db/setting/idle_clock_show\tint\t-5\n");
-    EXPECT_EQ(Watchctl({"vconf", "list", "db/setting/"}).out,
-              "db/setting/idle_clock_show\tint\t-5\n");
+                     "db/t/watched\tint\t-5\n");
+    EXPECT_EQ(Watchctl({"vconf", "list", "db/t/"}).out, "db/t/watched\tint\t-5\n");
     EXPECT_EQ(Watchctl({"vconf", "list", "--type", "bool"}).out, "db/b\tbool\ttrue\n");
 
     EXPECT_EQ(Watchctl({"vconf", "unset", kKey}).status, 0);
@@ -105,9 +105,9 @@ TEST(WatchctlVconf, WatchPrintsEachChangeOfAnotherProcessAsItComes) {
     ASSERT_EQ(Watchctl({"vconf", "unset", kKey}).status, 0);
     EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tunset\n"));
     EXPECT_EQ(watcher.Stop(SIGTERM), 0);
-    EXPECT_EQ(watcher.Out(), "db/setting/idle_clock_show\tint\t0\n"
-                             "db/setting/idle_clock_show\tint\t1\n"
-                             "db/setting/idle_clock_show\tunset\n");
+    EXPECT_EQ(watcher.Out(), "db/t/watched\tint\t0\n"
+                             "db/t/watched\tint\t1\n"
+                             "db/t/watched\tunset\n");
 
     // `pref` shares the actions of `vconf`; its changes reaching others: PreferenceNotify.
     ASSERT_EQ(Watchctl({"pref", kPackage, "set", kBandKey, "2", "--type", "int"}).status, 0);
