@@ -341,14 +341,18 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
     EXPECT_NE(launch->Out().find("result=succeeded"), std::string::npos) << launch->Out();
 
     // The editor itself, started from that shell with a home of its own: quiet too, also
-    // about the toolkit's helper daemons.
-    ASSERT_TRUE(WaitSlowly([] { return appstest::PidOf(appstest::kEditor) == 0; }));
+    // about the toolkit's helper daemons. It starts once OK's hand-over is over: a face
+    // still starting would take the front from it, and a pause ends the editor.
+    ASSERT_TRUE(WaitSlowly([] {
+        return appstest::PidOf(appstest::kEditor) == 0 && appstest::InFront(appstest::kFace);
+    })) << appstest::DumpLog();
     char home[] = "/tmp/plain-home-XXXXXX";
     ASSERT_NE(mkdtemp(home), nullptr);
     LaunchEditor(plain(home, {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(),
                               "DBUS_STARTER_BUS_TYPE=session",
                               "WATCH_APP_ID=" + std::string(appstest::kEditor)}));
-    ASSERT_EQ(Watchctl({"app", "terminate", appstest::kEditor}).status, 0);
+    auto ended = Watchctl({"app", "terminate", appstest::kEditor});
+    ASSERT_EQ(ended.status, 0) << ended.err << appstest::DumpLog();
     EXPECT_EQ(mEditor->Wait(10), 0);
     EXPECT_EQ(Noise(mEditor->Err()), "");
     std::filesystem::remove_all(home);
