@@ -17,11 +17,6 @@ const char kKey[] = "db/t/watched";
 const char kPackage[] = "com.korvane.clock-dalvexa";
 const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
 
-std::vector<std::string> WatchArgs(std::vector<std::string> args) {
-    args.insert(args.begin(), WATCHCTL_PATH);
-    return args;
-}
-
 } // namespace
 
 TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
@@ -93,7 +88,7 @@ TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
 TEST(WatchctlVconf, WatchPrintsEachChangeOfAnotherProcessAsItComes) {
     TestDevice device;
     device.Boot();
-    BackgroundProcess watcher(WatchArgs({"vconf", "watch", kKey}));
+    BackgroundProcess watcher({WATCHCTL_PATH, "vconf", "watch", kKey});
     ASSERT_TRUE(watcher.WaitForError("watching " + std::string(kKey))) << watcher.Err();
     ASSERT_EQ(Watchctl({"vconf", "set", kKey, "0", "--type", "int"}).status, 0);
     EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tint\t0\n")) << watcher.Err();
