@@ -62,15 +62,6 @@ class Shell : public ::testing::Test {
         elm_shutdown();
     }
 
-    // The framework's first three calls: create, the launch request, resume.
-    void Start() {
-        ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
-        app_control_h request = MakeRequest("first");
-        AppControl(request, mApp);
-        app_control_destroy(request); // valid only during the call
-        AppResume(mApp);
-    }
-
     TestDevice mDevice;
     LogCapture mLog;
     AppMain* mApp = nullptr;
@@ -114,15 +105,19 @@ TEST_F(Shell, FromCreateToTheFirstResume) {
     EXPECT_TRUE(evas_object_visible_get(ViewBasicElements::GetWindow()));
 }
 
-TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
-    Start();
+TEST_F(Shell, ASecondRequestKeepsOnlyTheEditorAndTheEndDestroysItAndUnloadsTheTables) {
+    ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
+    app_control_h request = MakeRequest("first");
+    AppControl(request, mApp);
+    app_control_destroy(request); // valid only during the call
+    AppResume(mApp);
     auto manager = mApp->GetViewManager();
     ASSERT_TRUE(FinishTransition());
     manager->InsertView(MakeScreen("Below"), 1, 0, false, false);
     manager->InsertView(MakeScreen("Above"), 2, 5, false, false);
     ASSERT_EQ(manager->GetViewList().size(), 3u);
 
-    app_control_h request = MakeRequest("second");
+    request = MakeRequest("second");
     AppControl(request, mApp);
     app_control_destroy(request);
     EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "second");
@@ -143,6 +138,17 @@ TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
     EXPECT_EQ(CallsOf("Editor"),
               Strings({"CreateViewAndData", "Create", "Resume(true)", "Pause", "Resume(false)"}));
     EXPECT_EQ(gEditorsMade, 1);
+
+    // The end destroys the screen and unloads the face's tables; the last request stays.
+    int r, g, b, a;
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
+    AppPause(mApp);
+    AppTerminate(mApp);
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Resume(true)", "Pause",
+                                          "Resume(false)", "Pause", "Destroy"}));
+    EXPECT_EQ(manager->GetViewList().size(), 1u);
+    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "second");
+    EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
 }
 
 TEST_F(Shell, RefusesAMissingApplicationObjectAndStartsWithoutAResourceDirectory) {
@@ -207,17 +213,4 @@ TEST_F(Shell, LanguageAndThemeChangesResumeTheTopScreen) {
     OnThemeFontChangedCb(mApp);
     EXPECT_EQ(CallsOf("Editor").size(), resumed.size() + 1);
     EXPECT_EQ(CallsOf("Editor").back(), "Resume(false)");
-}
-
-TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
-    Start();
-    int r, g, b, a;
-    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
-    AppPause(mApp);
-    AppTerminate(mApp);
-    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Pause", "Destroy"}));
-    EXPECT_EQ(mApp->GetViewManager()->GetViewList().size(), 1u);
-    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "first");
-    // The face's tables, loaded at create, are gone.
-    EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
 }
