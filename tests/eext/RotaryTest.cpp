@@ -27,7 +27,6 @@ TEST_F(RotaryTest, WheelNotchesAndBezelKeysAreDetentsForTheRegisteredCallbacks) 
     EXPECT_EQ(probe.lastObj, box);
 
     // The event's time stamp travels with the detent.
-    mJournal.clear();
     Wheel(mWin, 1);
     EXPECT_EQ(probe.lastTimestamp, mTimestamp - 1);
 
@@ -89,7 +88,7 @@ TEST_F(RotaryTest, CallbacksOfTheChainRunByPriorityThenNearestObjectUntilOneCons
     EXPECT_EQ(mJournal, (Journal{"parent-100:ccw", "parent0:ccw", "win0:ccw"}));
 }
 
-TEST_F(RotaryTest, OnlyTheLastActivatedObjectReceives) {
+TEST_F(RotaryTest, OnlyTheLastActivatedObjectReceivesAndOnlyWhileItLives) {
     Evas_Object* box = AddBox(mWin);
     Probe probe{"box", &mJournal};
     Probe winProbe{"win", &mJournal};
@@ -135,9 +134,9 @@ TEST_F(RotaryTest, OnlyTheLastActivatedObjectReceives) {
     Wheel(mWin, 1);
     EXPECT_EQ(mJournal.back(), "c:cw");
     EXPECT_EQ(mJournal.size(), 4u);
-}
 
-TEST_F(RotaryTest, DeletedObjectsReceiveNothing) {
+    // Deleted objects receive nothing.
+    mJournal.clear();
     Evas_Object* parent = AddBox(mWin);
     Evas_Object* child = AddBox(parent);
     Probe childProbe{"child", &mJournal};
