@@ -185,7 +185,6 @@ TEST_F(RotaryTest, BadArgumentsOfEveryCallAreRefused) {
     EXPECT_FALSE(eext_rotary_object_event_callback_add(nullptr, RecordRotary, &probe));
     EXPECT_FALSE(eext_rotary_object_event_callback_priority_add(box, 0, nullptr, &probe));
     EXPECT_EQ(eext_rotary_object_event_callback_del(nullptr, RecordRotary), nullptr);
-    EXPECT_EQ(eext_object_event_callback_del(box, EEXT_CALLBACK_MORE, RecordKey), nullptr);
     EXPECT_EQ(eext_circle_surface_conformant_add(nullptr), nullptr);
     EXPECT_EQ(eext_circle_object_scroller_add(nullptr, nullptr), nullptr);
     EXPECT_EQ(eext_circle_object_scroller_add(elm_button_add(mWin), nullptr), nullptr);

@@ -39,25 +39,19 @@ class ThemeTables : public ::testing::Test {
     LogCapture mLog;
 };
 
-const std::string TABLES = "apps/com.korvane.clock-dalvexa/shared/res/tables/";
-
-bool ColorOf(const char* code, int* r, int* g, int* b, int* a) {
-    return uxt_theme_get_color(code, r, g, b, a) == UXT_ERROR_NONE;
-}
-
 } // namespace
 
 TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
     TestDevice device;
     ChangeableTheme theme;
     ASSERT_EQ(theme.InitChangeableTheme(), 0) << mLog.Dump();
-    const std::string tables = device.Root() + "/" + TABLES;
+    const std::string tables = device.PackagePath("shared/res/tables/");
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "colorTablePath : " + tables + "changeableColorInfo.xml",
                            "fontTablePath : " + tables + "changeableColorInfo_font.xml"}));
     // The face's OK button colours are now current.
     int r = 0, g = 0, b = 0, a = 0;
-    ASSERT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
     EXPECT_EQ((std::vector<int>{r, g, b, a}), (std::vector<int>{0x0A, 0x5F, 0xC9, 0xFF}));
 
     mLog.Clear();
@@ -71,7 +65,7 @@ TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
 
 TEST_F(ThemeTables, AFailingTableIsRefusedAndWhatLoadedStaysUntilTheTeardown) {
     TestDevice device;
-    const std::string tables = device.Root() + "/" + TABLES;
+    const std::string tables = device.PackagePath("shared/res/tables/");
     std::filesystem::remove(tables + "changeableColorInfo_font.xml");
     ChangeableTheme theme;
     EXPECT_EQ(theme.InitChangeableTheme(), -1);
@@ -80,7 +74,7 @@ TEST_F(ThemeTables, AFailingTableIsRefusedAndWhatLoadedStaysUntilTheTeardown) {
     EXPECT_EQ(lines[2], "(fontTable == NULL) [return]");
     EXPECT_EQ(lines[3], "(mFontTable == NULL) [return]");
     int r, g, b, a;
-    EXPECT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+    EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
     mLog.Clear();
     theme.DeinitChangeableTheme();
     EXPECT_EQ(Lines(), (std::vector<std::string>{"(mFontTable == NULL) [return]"}));

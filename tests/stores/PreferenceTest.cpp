@@ -10,6 +10,8 @@
 #include <cstring>
 
 using storestest::EcoreScope;
+using storestest::kBandKey;
+using storestest::kPackage;
 using storestest::Seen;
 using storestest::WaitForCalls;
 using watchtest::RunLoopFor;
@@ -17,9 +19,6 @@ using watchtest::TestDevice;
 using watchtest::Watchctl;
 
 namespace {
-
-const char kPackage[] = "com.korvane.clock-dalvexa";
-const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
 
 std::vector<Seen> gCalls;
 

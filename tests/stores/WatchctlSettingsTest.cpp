@@ -5,19 +5,15 @@
 
 #include <signal.h>
 
+using storestest::kBandKey;
+using storestest::kPackage;
 using watchtest::BackgroundProcess;
 using watchtest::ProcessResult;
 using watchtest::TestDevice;
 using watchtest::Watchctl;
 
-namespace {
-
 // A key nothing on the booted device watches (the idle clock writes idle_clock_show back).
-const char kKey[] = "db/t/watched";
-const char kPackage[] = "com.korvane.clock-dalvexa";
-const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
-
-} // namespace
+static const char kKey[] = "db/t/watched";
 
 TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
     TestDevice device(false);
