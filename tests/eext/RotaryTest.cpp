@@ -24,7 +24,6 @@ TEST_F(RotaryTest, WheelNotchesAndBezelKeysAreDetentsForTheRegisteredCallbacks) 
         Key(mWin, key);
     EXPECT_EQ(mJournal, (Journal{"box:cw", "box:ccw", "box:cw", "box:cw", "box:cw", "box:ccw",
                                  "box:ccw", "box:ccw"}));
-    EXPECT_EQ(probe.lastObj, box);
 
     // The event's time stamp travels with the detent.
     Wheel(mWin, 1);

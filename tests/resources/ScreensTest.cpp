@@ -232,13 +232,12 @@ TEST(Screens, EveryTextFitsTheRoundScreenInEveryLanguage) {
                 EXPECT_NE(text.find("%s"), std::string::npos) << text;
             }
         }
-        const std::string lang = std::string(language).substr(0, 5);
         const std::string title = Text("WDS_CLOCK_MBODY_COLOR"), ok = Text("WDS_ST_BUTTON_OK_ABB");
         const std::string guide =
             Text("WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB");
         std::string notice = Text("WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB");
-        const char* app =
-            lang == "ja_JP" ? "WDS_STU_BODY_VOSK_MANAGER_JPN" : "WDS_STU_BODY_KORVANE_VOSK";
+        const char* app = std::string(language) == "ja_JP.UTF-8" ? "WDS_STU_BODY_VOSK_MANAGER_JPN"
+                                                                 : "WDS_STU_BODY_KORVANE_VOSK";
         notice.replace(notice.find("%s"), 2, Text(app));
 
         EditorScreen screen;
