@@ -12,13 +12,6 @@ using appstest::Image;
 
 namespace {
 
-const char* const kBandNames[DALVEXA_BAND_COUNT] = {"blue", "white", "orange", "purple", "mint"};
-
-std::string PreviewPath(int band) {
-    return restest::StagePath(std::string("shared/res/pelmiro_vantelric_") + kBandNames[band] +
-                              "_preview.png");
-}
-
 // True when the file starts with the PNG signature (Evas would load other formats too).
 bool IsPng(const std::string& path) {
     char head[8] = {};
@@ -38,12 +31,14 @@ int CountNear(const Image& pic, uint32_t rgb, int tolerance) {
 TEST(PreviewImages, AreRoundFacesOf360PixelsInTheirBandsColours) {
     restest::ElmSession elm(false);
     for (int band = 0; band < DALVEXA_BAND_COUNT; ++band) {
-        SCOPED_TRACE(kBandNames[band]);
         const dalvexa_band_colors* colours = dalvexa_band_get(band);
         ASSERT_NE(colours, nullptr);
-        EXPECT_TRUE(IsPng(PreviewPath(band))) << PreviewPath(band);
+        SCOPED_TRACE(colours->name);
+        // The file the palette names, in the shared resources as programs look for it.
+        const std::string path = restest::StagePath(std::string("shared/res/") + colours->preview);
+        EXPECT_TRUE(IsPng(path)) << path;
         Image pic;
-        ASSERT_TRUE(appstest::LoadPng(PreviewPath(band), &pic));
+        ASSERT_TRUE(appstest::LoadPng(path, &pic));
         ASSERT_EQ(pic.width, 360);
         ASSERT_EQ(pic.height, 360);
         // Round: the corners are see-through, the centre line is opaque.

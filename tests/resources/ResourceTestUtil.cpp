@@ -14,13 +14,9 @@ std::string StagePath(const std::string& relative) {
     return std::string(WATCH_PACKAGE_STAGE) + "/" + relative;
 }
 
-std::string EditorEdjPath() {
-    return StagePath("res/edje/ClockEditor.edj");
-}
-
 Evas_Object* EditorLayout(Evas_Object* parent, const char* group) {
     Evas_Object* ly = elm_layout_add(parent);
-    if (!elm_layout_file_set(ly, EditorEdjPath().c_str(), group)) {
+    if (!elm_layout_file_set(ly, StagePath("res/edje/ClockEditor.edj").c_str(), group)) {
         evas_object_del(ly);
         return nullptr;
     }

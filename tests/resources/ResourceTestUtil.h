@@ -13,7 +13,6 @@ namespace restest {
 
 // The staged package's files.
 std::string StagePath(const std::string& relative);
-std::string EditorEdjPath(); // res/edje/ClockEditor.edj in the stage
 // A shown layout of group from the editor's file, expanding in parent; NULL when the group
 // is missing.
 Evas_Object* EditorLayout(Evas_Object* parent, const char* group);

@@ -64,7 +64,8 @@ TEST(WatchTheme, BadFilesAreRefusedWithOneLineAndAddNothing) {
     } cases[] = {
         {"/nonexistent/watch-theme.edj", WATCH_THEME_ERROR_NOT_FOUND},
         {junk, WATCH_THEME_ERROR_INVALID_FILE},
-        {restest::EditorEdjPath(), WATCH_THEME_ERROR_INVALID_FILE}, // edje, but not the theme
+        {restest::StagePath("res/edje/ClockEditor.edj"),
+         WATCH_THEME_ERROR_INVALID_FILE}, // edje, but not the theme
     };
     for (const auto& c : cases) {
         setenv("WATCH_THEME_FILE", c.path.c_str(), 1);
