@@ -9,7 +9,7 @@ using eexttest::RecordKey;
 using Journal = std::vector<std::string>;
 using KeyTest = eexttest::WindowTest;
 
-TEST_F(KeyTest, BackGoesToTheMostRecentRegistrationAndFallsBackWhenItGoes) {
+TEST_F(KeyTest, BackAndMoreGoToTheMostRecentRegistrationOfTheirKindAndFallBackWhenItGoes) {
     Evas_Object* naviframe = AddBox(mWin);
     Evas_Object* popup = AddBox(mWin);
     Evas_Object* toast = AddBox(mWin);
@@ -40,11 +40,10 @@ TEST_F(KeyTest, BackGoesToTheMostRecentRegistrationAndFallsBackWhenItGoes) {
     EXPECT_EQ(eext_object_event_callback_del(naviframe, EEXT_CALLBACK_BACK, RecordKey), &navi);
     Key(mWin, "Escape");
     EXPECT_EQ(mJournal.size(), 2u);
-}
 
-TEST_F(KeyTest, MoreIsRoutedApartFromBack) {
-    Evas_Object* naviframe = AddBox(mWin);
-    Evas_Object* popup = AddBox(mWin);
+    // More is routed apart from back.
+    mJournal.clear();
+    popup = AddBox(mWin);
     Probe naviBack{"naviframe-back", &mJournal};
     Probe naviMore{"naviframe-more", &mJournal};
     Probe popBack{"popup-back", &mJournal};

@@ -11,20 +11,7 @@
 using restest::ElmSession;
 using restest::WaitForPartState;
 
-namespace {
-
-// A layout of the editor's file filling the window, as the editor builds it.
-Evas_Object* Layout(Evas_Object* win, const char* group) {
-    Evas_Object* ly = restest::EditorLayout(win, group);
-    if (ly)
-        elm_win_resize_object_add(win, ly);
-    return ly;
-}
-
-} // namespace
-
-// Each signal the editor sends has a program that shows or hides what the part holds.
-TEST(EditorLayout, SignalsShowAndHideTheirParts) {
+TEST(EditorLayout, SignalsShowAndHideTheirPartsAndTapsOnTheTutorialAreReported) {
     ElmSession elm(false);
     const struct {
         const char* group;
@@ -48,8 +35,9 @@ TEST(EditorLayout, SignalsShowAndHideTheirParts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.group) + " " + (c.signal ? c.signal : "(none)"));
         Evas_Object* win = restest::MakeScreen();
-        Evas_Object* ly = Layout(win, c.group);
+        Evas_Object* ly = restest::EditorLayout(win, c.group);
         ASSERT_NE(ly, nullptr);
+        elm_win_resize_object_add(win, ly);
         Evas_Object* edje = elm_layout_edje_get(ly);
         // label_bg is an image of the layout's own; the others hold what the editor puts in.
         Evas_Object* content = nullptr;
@@ -74,13 +62,12 @@ TEST(EditorLayout, SignalsShowAndHideTheirParts) {
         }
         evas_object_del(win);
     }
-}
 
-TEST(EditorLayout, TapAnywhereOnTheTutorialEmitsTutorialClicked) {
-    ElmSession elm(false);
+    // A tap anywhere on the tutorial, on the guide text or near the rim, is reported.
     Evas_Object* win = restest::MakeScreen();
-    Evas_Object* overlay = Layout(win, "TutorialLayout");
+    Evas_Object* overlay = restest::EditorLayout(win, "TutorialLayout");
     ASSERT_NE(overlay, nullptr);
+    elm_win_resize_object_add(win, overlay);
     Evas_Object* content = restest::EditorLayout(win, "TutorialContentLayout");
     ASSERT_NE(content, nullptr);
     elm_layout_text_set(content, "guide.text", "Tap the screen");
@@ -93,8 +80,6 @@ TEST(EditorLayout, TapAnywhereOnTheTutorialEmitsTutorialClicked) {
         [](void* data, Evas_Object*, const char*, const char*) { ++*static_cast<int*>(data); },
         &clicks);
     restest::Grab(win);
-
-    // On the guide text, then near the rim.
     restest::Click(win, 180, 150);
     edje_object_message_signal_process(edje);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return clicks == 1; }, 2.0)) << clicks;

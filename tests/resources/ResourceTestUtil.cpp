@@ -14,13 +14,9 @@ std::string StagePath(const std::string& relative) {
     return std::string(WATCH_PACKAGE_STAGE) + "/" + relative;
 }
 
-std::string EditorEdjPath() {
-    return StagePath("res/edje/ClockEditor.edj");
-}
-
 Evas_Object* EditorLayout(Evas_Object* parent, const char* group) {
     Evas_Object* ly = elm_layout_add(parent);
-    if (!elm_layout_file_set(ly, EditorEdjPath().c_str(), group)) {
+    if (!elm_layout_file_set(ly, StagePath("res/edje/ClockEditor.edj").c_str(), group)) {
         evas_object_del(ly);
         return nullptr;
     }
@@ -43,12 +39,6 @@ ElmSession::~ElmSession() {
     elm_shutdown();
 }
 
-int ColourDistance(uint32_t a, uint32_t rgb) {
-    int d = std::abs(Red(a) - Red(rgb));
-    d = std::max(d, std::abs(Green(a) - Green(rgb)));
-    return std::max(d, std::abs(Blue(a) - Blue(rgb)));
-}
-
 Evas_Object* MakeScreen() {
     Evas_Object* win = elm_win_add(nullptr, "resource-test", ELM_WIN_BASIC);
     Evas_Object* bg = evas_object_rectangle_add(evas_object_evas_get(win));
@@ -61,21 +51,7 @@ Evas_Object* MakeScreen() {
     return win;
 }
 
-namespace {
-
-Picture Copy(const uint32_t* data, int w, int h, int stride) {
-    Picture pic;
-    pic.w = w;
-    pic.h = h;
-    for (int y = 0; y < h; ++y)
-        pic.px.insert(pic.px.end(), data + size_t(y) * size_t(stride),
-                      data + size_t(y) * size_t(stride) + size_t(w));
-    return pic;
-}
-
-} // namespace
-
-Picture Grab(Evas_Object* win) {
+appstest::Image Grab(Evas_Object* win) {
     Ecore_Evas* ee = ecore_evas_ecore_evas_get(evas_object_evas_get(win));
     // Pending edje messages and smart calculations first, so the frame is current.
     for (int i = 0; i < 3; ++i)
@@ -85,29 +61,12 @@ Picture Grab(Evas_Object* win) {
     int w = 0, h = 0;
     ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
     const uint32_t* data = static_cast<const uint32_t*>(ecore_evas_buffer_pixels_get(ee));
-    if (!data || w <= 0 || h <= 0)
-        return Picture();
-    return Copy(data, w, h, w);
-}
-
-Picture LoadImage(const std::string& path) {
-    Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
-    if (!ee)
-        return Picture();
-    Evas_Object* img = evas_object_image_add(ecore_evas_get(ee));
-    evas_object_image_file_set(img, path.c_str(), nullptr);
-    Picture pic;
-    if (evas_object_image_load_error_get(img) == EVAS_LOAD_ERROR_NONE) {
-        int w = 0, h = 0;
-        evas_object_image_size_get(img, &w, &h);
-        int stride = evas_object_image_stride_get(img) / 4;
-        const uint32_t* data =
-            static_cast<const uint32_t*>(evas_object_image_data_get(img, EINA_FALSE));
-        if (data && w > 0 && h > 0)
-            pic = Copy(data, w, h, stride);
+    appstest::Image pic;
+    if (data && w > 0 && h > 0) {
+        pic.width = w;
+        pic.height = h;
+        pic.pixels.assign(data, data + size_t(w) * size_t(h));
     }
-    evas_object_del(img);
-    ecore_evas_free(ee);
     return pic;
 }
 

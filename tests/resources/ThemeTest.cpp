@@ -13,7 +13,6 @@
 #include <string>
 
 using restest::ElmSession;
-using restest::Picture;
 
 namespace {
 
@@ -32,13 +31,6 @@ const char* const kThemeGroups[] = {
     "elm/notify/block_events/popup/toast/circle",
     "elm/naviframe/item/empty/default",
     "elm/layout/application/default",
-};
-
-// Sets an environment variable for the life of the object.
-struct ScopedEnv {
-    std::string name;
-    ScopedEnv(const char* n, const std::string& value) : name(n) { setenv(n, value.c_str(), 1); }
-    ~ScopedEnv() { unsetenv(name.c_str()); }
 };
 
 } // namespace
@@ -72,10 +64,11 @@ TEST(WatchTheme, BadFilesAreRefusedWithOneLineAndAddNothing) {
     } cases[] = {
         {"/nonexistent/watch-theme.edj", WATCH_THEME_ERROR_NOT_FOUND},
         {junk, WATCH_THEME_ERROR_INVALID_FILE},
-        {restest::EditorEdjPath(), WATCH_THEME_ERROR_INVALID_FILE}, // edje, but not the theme
+        {restest::StagePath("res/edje/ClockEditor.edj"),
+         WATCH_THEME_ERROR_INVALID_FILE}, // edje, but not the theme
     };
     for (const auto& c : cases) {
-        ScopedEnv env("WATCH_THEME_FILE", c.path);
+        setenv("WATCH_THEME_FILE", c.path.c_str(), 1);
         watchtest::LogCapture log;
         EXPECT_EQ(watch_theme_apply(), c.error) << c.path;
         ASSERT_EQ(log.Lines().size(), 1u) << log.Dump();
@@ -83,7 +76,7 @@ TEST(WatchTheme, BadFilesAreRefusedWithOneLineAndAddNothing) {
         EXPECT_EQ(elm_theme_extension_list_get(nullptr), nullptr);
     }
     // An empty variable means the built-in path.
-    ScopedEnv env("WATCH_THEME_FILE", "");
+    setenv("WATCH_THEME_FILE", "", 1);
     EXPECT_EQ(watch_theme_apply(), WATCH_THEME_ERROR_NONE);
 }
 
@@ -107,10 +100,10 @@ TEST(WatchTheme, OkButtonTakesTheWatchFacesTableColoursThroughTheUxTheme) {
     evas_object_move(button, 0, 282);
     evas_object_resize(button, 360, 78);
     evas_object_show(button);
-    Picture pic = restest::Grab(win);
+    appstest::Image pic = restest::Grab(win);
     // Not the theme's own default blue: the table's.
     EXPECT_NE(background, 0x266EEBu);
-    EXPECT_LE(restest::ColourDistance(pic.At(180, 352), background), 2)
+    EXPECT_LE(appstest::ColorDistance(pic.At(180, 352), background), 2)
         << std::hex << pic.At(180, 352) << " instead of " << background;
     evas_object_del(win);
     uxt_theme_delete_color_table(table);

@@ -24,33 +24,20 @@ class ThemeTables : public ::testing::Test {
     void SetUp() override { InitToolkit(); }
     void TearDown() override { elm_shutdown(); }
 
-    // Bodies of the lines logged under the theme's tag.
+    // Bodies of the lines logged under the theme's tag, a guard line cut down to its
+    // "(condition) [return]".
     std::vector<std::string> Lines() const {
-        std::vector<std::string> bodies;
-        for (const std::string& message : mLog.Messages("CLOCK-COMMON"))
-            bodies.push_back(LogBody(message));
-        return bodies;
-    }
-    static std::string Guard(const std::string& body) {
-        // "[Function(): 12] (condition) [return]" -> "(condition) [return]"
-        size_t open = body.find("] (");
-        return open == std::string::npos ? body : body.substr(open + 2);
-    }
-    std::vector<std::string> Guards() const {
-        std::vector<std::string> guards;
-        for (const std::string& body : Lines())
-            guards.push_back(Guard(body));
-        return guards;
+        std::vector<std::string> lines;
+        for (const std::string& message : mLog.Messages("CLOCK-COMMON")) {
+            const std::string body = LogBody(message);
+            const size_t open = body.find("] (");
+            lines.push_back(open == std::string::npos ? body : body.substr(open + 2));
+        }
+        return lines;
     }
 
     LogCapture mLog;
 };
-
-const std::string TABLES = "apps/com.korvane.clock-dalvexa/shared/res/tables/";
-
-bool ColorOf(const char* code, int* r, int* g, int* b, int* a) {
-    return uxt_theme_get_color(code, r, g, b, a) == UXT_ERROR_NONE;
-}
 
 } // namespace
 
@@ -58,13 +45,13 @@ TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
     TestDevice device;
     ChangeableTheme theme;
     ASSERT_EQ(theme.InitChangeableTheme(), 0) << mLog.Dump();
-    const std::string tables = device.Root() + "/" + TABLES;
+    const std::string tables = device.PackagePath("shared/res/tables/");
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "colorTablePath : " + tables + "changeableColorInfo.xml",
                            "fontTablePath : " + tables + "changeableColorInfo_font.xml"}));
     // The face's OK button colours are now current.
     int r = 0, g = 0, b = 0, a = 0;
-    ASSERT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
     EXPECT_EQ((std::vector<int>{r, g, b, a}), (std::vector<int>{0x0A, 0x5F, 0xC9, 0xFF}));
 
     mLog.Clear();
@@ -72,34 +59,33 @@ TEST_F(ThemeTables, LoadsTheWatchFacesTables) {
     EXPECT_TRUE(Lines().empty()) << mLog.Dump();
     // Unloaded once: a second teardown finds nothing to unload.
     theme.DeinitChangeableTheme();
-    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mColorTable == NULL) [return]",
-                                                  "(mFontTable == NULL) [return]"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"(mColorTable == NULL) [return]",
+                                                 "(mFontTable == NULL) [return]"}));
 }
 
-TEST_F(ThemeTables, AFontTableThatFailsLeavesTheColoursLoaded) {
+TEST_F(ThemeTables, AFailingTableIsRefusedAndWhatLoadedStaysUntilTheTeardown) {
     TestDevice device;
-    std::filesystem::remove(device.Root() + "/" + TABLES + "changeableColorInfo_font.xml");
+    const std::string tables = device.PackagePath("shared/res/tables/");
+    std::filesystem::remove(tables + "changeableColorInfo_font.xml");
     ChangeableTheme theme;
     EXPECT_EQ(theme.InitChangeableTheme(), -1);
-    std::vector<std::string> guards = Guards();
-    ASSERT_EQ(guards.size(), 4u) << mLog.Dump();
-    EXPECT_EQ(guards[2], "(fontTable == NULL) [return]");
-    EXPECT_EQ(guards[3], "(mFontTable == NULL) [return]");
+    std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), 4u) << mLog.Dump();
+    EXPECT_EQ(lines[2], "(fontTable == NULL) [return]");
+    EXPECT_EQ(lines[3], "(mFontTable == NULL) [return]");
     int r, g, b, a;
-    EXPECT_TRUE(ColorOf("B065L4", &r, &g, &b, &a));
-
+    EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
     mLog.Clear();
     theme.DeinitChangeableTheme();
-    EXPECT_EQ(Guards(), (std::vector<std::string>{"(mFontTable == NULL) [return]"}));
-}
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"(mFontTable == NULL) [return]"}));
 
-TEST_F(ThemeTables, ADamagedColourTableIsRefused) {
-    TestDevice device;
-    std::ofstream(device.Root() + "/" + TABLES + "changeableColorInfo.xml") << "<color-table><co";
-    ChangeableTheme theme;
-    EXPECT_EQ(theme.InitChangeableTheme(), -1);
-    std::vector<std::string> guards = Guards();
-    ASSERT_EQ(guards.size(), 3u) << mLog.Dump();
-    EXPECT_EQ(guards[1], "(colorTable == NULL) [return]");
-    EXPECT_EQ(guards[2], "(mColorTable == NULL) [return]");
+    // A damaged colour table is refused before the fonts are tried.
+    std::ofstream(tables + "changeableColorInfo.xml") << "<color-table><co";
+    mLog.Clear();
+    ChangeableTheme damaged;
+    EXPECT_EQ(damaged.InitChangeableTheme(), -1);
+    lines = Lines();
+    ASSERT_EQ(lines.size(), 3u) << mLog.Dump();
+    EXPECT_EQ(lines[1], "(colorTable == NULL) [return]");
+    EXPECT_EQ(lines[2], "(mColorTable == NULL) [return]");
 }

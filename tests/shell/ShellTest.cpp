@@ -9,6 +9,7 @@
 #include "ViewManager.h"
 
 #include <app.h>
+#include <uxt_theme.h>
 #include <vconf.h>
 
 #include <gtest/gtest.h>
@@ -61,22 +62,6 @@ class Shell : public ::testing::Test {
         elm_shutdown();
     }
 
-    // The framework's first three calls: create, the launch request, resume.
-    void Start() {
-        ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
-        app_control_h request = MakeRequest("first");
-        AppControl(request, mApp);
-        app_control_destroy(request); // valid only during the call
-        AppResume(mApp);
-    }
-
-    std::vector<std::string> Bodies() const {
-        std::vector<std::string> bodies;
-        for (const std::string& message : mLog.Messages("CLOCK-DALVEXA-EDITOR"))
-            bodies.push_back(LogBody(message));
-        return bodies;
-    }
-
     TestDevice mDevice;
     LogCapture mLog;
     AppMain* mApp = nullptr;
@@ -120,15 +105,19 @@ TEST_F(Shell, FromCreateToTheFirstResume) {
     EXPECT_TRUE(evas_object_visible_get(ViewBasicElements::GetWindow()));
 }
 
-TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
-    Start();
+TEST_F(Shell, ASecondRequestKeepsOnlyTheEditorAndTheEndDestroysItAndUnloadsTheTables) {
+    ASSERT_TRUE(AppCreate(mApp)) << mLog.Dump();
+    app_control_h request = MakeRequest("first");
+    AppControl(request, mApp);
+    app_control_destroy(request); // valid only during the call
+    AppResume(mApp);
     auto manager = mApp->GetViewManager();
     ASSERT_TRUE(FinishTransition());
     manager->InsertView(MakeScreen("Below"), 1, 0, false, false);
     manager->InsertView(MakeScreen("Above"), 2, 5, false, false);
     ASSERT_EQ(manager->GetViewList().size(), 3u);
 
-    app_control_h request = MakeRequest("second");
+    request = MakeRequest("second");
     AppControl(request, mApp);
     app_control_destroy(request);
     EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "second");
@@ -149,35 +138,45 @@ TEST_F(Shell, ASecondLaunchRequestWhileShownKeepsOnlyTheEditor) {
     EXPECT_EQ(CallsOf("Editor"),
               Strings({"CreateViewAndData", "Create", "Resume(true)", "Pause", "Resume(false)"}));
     EXPECT_EQ(gEditorsMade, 1);
+
+    // The end destroys the screen and unloads the face's tables; the last request stays.
+    int r, g, b, a;
+    ASSERT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NONE);
+    AppPause(mApp);
+    AppTerminate(mApp);
+    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Resume(true)", "Pause",
+                                          "Resume(false)", "Pause", "Destroy"}));
+    EXPECT_EQ(manager->GetViewList().size(), 1u);
+    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "second");
+    EXPECT_EQ(uxt_theme_get_color("B065L4", &r, &g, &b, &a), UXT_ERROR_NOT_FOUND);
 }
 
-TEST_F(Shell, EveryCallbackRefusesAMissingApplicationObject) {
+TEST_F(Shell, RefusesAMissingApplicationObjectAndStartsWithoutAResourceDirectory) {
     EXPECT_FALSE(AppCreate(nullptr));
     AppControl(nullptr, nullptr);
     AppResume(nullptr);
     AppPause(nullptr);
     AppTerminate(nullptr);
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, nullptr);
+    OnThemeFontChangedCb(nullptr);
+    EXPECT_TRUE(mLog.Contains("OnThemeFontChanged")) << mLog.Dump();
     SystemTimeChangedCb(nullptr, nullptr);
     SettingApplicationTimezoneIdChangedCb(nullptr, nullptr);
     SettingApplicationDateFormatChangedCb(nullptr, nullptr);
     SystemChangedWhichRelatedWithTime(nullptr);
     EXPECT_EQ(gEditorsMade, 0);
     EXPECT_EQ(ViewBasicElements::GetWindow(), nullptr);
-}
 
-TEST_F(Shell, StartsWithoutAResourceDirectory) {
     unsetenv("WATCH_APP_ID");
     ASSERT_TRUE(AppCreate(mApp));
     EXPECT_TRUE(mLog.Contains("GetResourceDirectoryPath failed, resDirPath:")) << mLog.Dump();
-    for (const std::string& body : Bodies())
-        EXPECT_EQ(body.find("bindTextPath"), std::string::npos) << body;
+    EXPECT_FALSE(mLog.Contains("bindTextPath")) << mLog.Dump();
     EXPECT_NE(ViewBasicElements::GetNaviframe(), nullptr);
     AppResume(mApp);
     EXPECT_EQ(gEditorsMade, 1);
 }
 
-TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
+TEST_F(Shell, LanguageAndThemeChangesResumeTheTopScreen) {
     ASSERT_TRUE(AppCreate(mApp));
     // A text of the editor's catalogue, translated by the toolkit on each change.
     Evas_Object* label = elm_label_add(ViewBasicElements::GetWindow());
@@ -202,33 +201,16 @@ TEST_F(Shell, LanguageChangeSetsTheLanguageAndResumesTheTopScreen) {
     mLog.Clear();
     OnLanguageChanged(SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE, mApp);
     EXPECT_TRUE(mLog.Contains("language is null. we can't elm_language_set")) << mLog.Dump();
-    EXPECT_EQ(CallsOf("Editor"),
-              Strings({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"}));
-}
+    const auto resumed = Strings({"CreateViewAndData", "Create", "Resume(false)", "Resume(false)"});
+    EXPECT_EQ(CallsOf("Editor"), resumed);
 
-TEST_F(Shell, ThemeChanges) {
-    OnThemeFontChangedCb(nullptr);
-    EXPECT_EQ(Bodies().at(0), "OnThemeFontChanged") << mLog.Dump();
-
-    Start();
+    // A colour change is only logged; a font change resumes the top screen too.
     mLog.Clear();
     OnThemeColorChangedCb(mApp);
-    EXPECT_EQ(Bodies(), Strings({"OnThemeColorChanged"}));
-    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create"}));
+    ASSERT_EQ(mLog.Messages("CLOCK-DALVEXA-EDITOR").size(), 1u) << mLog.Dump();
+    EXPECT_EQ(LogBody(mLog.Messages("CLOCK-DALVEXA-EDITOR")[0]), "OnThemeColorChanged");
+    EXPECT_EQ(CallsOf("Editor"), resumed);
     OnThemeFontChangedCb(mApp);
-    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Resume(false)"}));
-}
-
-TEST_F(Shell, TerminateDestroysTheScreensUnloadsTheTablesAndKeepsTheRequest) {
-    Start();
-    AppPause(mApp);
-    mLog.Clear();
-    AppTerminate(mApp);
-    EXPECT_EQ(CallsOf("Editor"), Strings({"CreateViewAndData", "Create", "Pause", "Destroy"}));
-    EXPECT_EQ(mApp->GetViewManager()->GetViewList().size(), 1u);
-    EXPECT_EQ(Marker(mApp->GetCallerAppControl()), "first");
-    // Both tables were loaded at create and went without a guard line.
-    EXPECT_TRUE(mLog.Messages("CLOCK-COMMON").empty()) << mLog.Dump();
-    AppTerminate(mApp);
-    EXPECT_EQ(mLog.Messages("CLOCK-COMMON").size(), 2u) << mLog.Dump();
+    EXPECT_EQ(CallsOf("Editor").size(), resumed.size() + 1);
+    EXPECT_EQ(CallsOf("Editor").back(), "Resume(false)");
 }

@@ -33,21 +33,6 @@ std::unique_ptr<Store> MakeStore(const std::string& path) {
 // (Typed values and what counts as a change: VconfTest and PreferenceTest, through the
 // calls on top of this store.)
 // (Clearing the volatile keys once per boot: VconfBoot.)
-TEST(SettingsStore, PrefixesAreNoPatterns) {
-    TestDevice device(false);
-    auto store = MakeStore(device.Root() + "/deep/folder/test.db"); // folders are made
-    for (const char* key : {"memory/a", "memory/b", "memoryless", "db/c", "memory%/_x"})
-        ASSERT_EQ(store->Set(key, Value::Int(1)), Status::Ok);
-    std::vector<Item> items;
-    ASSERT_EQ(store->List(&items, "memory/"), Status::Ok);
-    EXPECT_EQ(items.size(), 2u); // no LIKE wildcards in prefixes
-    ASSERT_EQ(store->List(&items, "memory%/"), Status::Ok);
-    EXPECT_EQ(items.size(), 1u);
-    size_t removed = 0;
-    EXPECT_EQ(store->RemovePrefix("memory/", &removed), Status::Ok);
-    EXPECT_EQ(removed, 2u);
-}
-
 TEST(SettingsStore, SeveralProcessesWritingAtOnceAllSucceed) {
     TestDevice device(false);
     const std::string path = device.Root() + "/shared.db";
@@ -82,8 +67,20 @@ TEST(SettingsStore, SeveralProcessesWritingAtOnceAllSucceed) {
     EXPECT_EQ(v.i % 1000, kWrites - 1); // some writer's last write
 }
 
-TEST(SettingsStore, UnusablePathsAndForeignRowsNeverCrash) {
+TEST(SettingsStore, PrefixesAreNoPatternsAndUnusablePathsAndForeignRowsNeverCrash) {
     TestDevice device(false);
+    auto store = MakeStore(device.Root() + "/deep/folder/test.db"); // folders are made
+    for (const char* key : {"memory/a", "memory/b", "memoryless", "db/c", "memory%/_x"})
+        ASSERT_EQ(store->Set(key, Value::Int(1)), Status::Ok);
+    std::vector<Item> items;
+    ASSERT_EQ(store->List(&items, "memory/"), Status::Ok);
+    EXPECT_EQ(items.size(), 2u); // no LIKE wildcards in prefixes
+    ASSERT_EQ(store->List(&items, "memory%/"), Status::Ok);
+    EXPECT_EQ(items.size(), 1u);
+    size_t removed = 0;
+    EXPECT_EQ(store->RemovePrefix("memory/", &removed), Status::Ok);
+    EXPECT_EQ(removed, 2u);
+
     watchtest::LogCapture log;
     mkdir((device.Root() + "/dir.db").c_str(), 0755);
     auto dir = MakeStore(device.Root() + "/dir.db"); // a folder where the file should be
@@ -93,8 +90,8 @@ TEST(SettingsStore, UnusablePathsAndForeignRowsNeverCrash) {
 
     // A row written by someone else with a type this store does not know.
     const std::string path = device.Root() + "/foreign.db";
-    auto store = MakeStore(path);
-    ASSERT_EQ(store->Set("ok", Value::Int(1)), Status::Ok);
+    auto foreign = MakeStore(path);
+    ASSERT_EQ(foreign->Set("ok", Value::Int(1)), Status::Ok);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
@@ -103,14 +100,13 @@ TEST(SettingsStore, UnusablePathsAndForeignRowsNeverCrash) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
-    EXPECT_EQ(store->Get("odd", &v), Status::Io);
+    EXPECT_EQ(foreign->Get("odd", &v), Status::Io);
     EXPECT_EQ(log.Count("unknown type \"blob\""), 1) << log.Dump();
-    ASSERT_EQ(store->Get("big", &v), Status::Ok);
+    ASSERT_EQ(foreign->Get("big", &v), Status::Ok);
     EXPECT_EQ(v.i, std::numeric_limits<int>::max()); // clamped, not wrapped
-    std::vector<Item> items;
-    ASSERT_EQ(store->List(&items), Status::Ok);
+    ASSERT_EQ(foreign->List(&items), Status::Ok);
     EXPECT_EQ(items.size(), 2u); // "big" and "ok": the foreign row is left out
-    EXPECT_EQ(store->Set("odd", Value::Int(2)), Status::Ok); // and can be overwritten
-    ASSERT_EQ(store->Get("odd", &v), Status::Ok);
+    EXPECT_EQ(foreign->Set("odd", Value::Int(2)), Status::Ok); // and can be overwritten
+    ASSERT_EQ(foreign->Get("odd", &v), Status::Ok);
     EXPECT_EQ(v.i, 2);
 }

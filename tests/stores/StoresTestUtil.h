@@ -17,6 +17,10 @@
 
 namespace storestest {
 
+// The watch face package and its colour band's preference.
+const char kPackage[] = "com.korvane.clock-dalvexa";
+const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
+
 // Holds Ecore for one test, so the main loop can run.
 struct EcoreScope {
     EcoreScope() { ecore_init(); }

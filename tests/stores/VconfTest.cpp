@@ -38,12 +38,8 @@ void Record(keynode_t* node, void* data) {
     seen.type = vconf_keynode_get_type(node);
     if (seen.type == VCONF_TYPE_INT)
         seen.intValue = vconf_keynode_get_int(node);
-    if (seen.type == VCONF_TYPE_BOOL)
-        seen.intValue = vconf_keynode_get_bool(node);
     if (seen.type == VCONF_TYPE_STRING)
         seen.text = vconf_keynode_get_str(node);
-    if (seen.type == VCONF_TYPE_DOUBLE)
-        seen.text = std::to_string(vconf_keynode_get_dbl(node));
     gCalls.push_back(seen);
 }
 

@@ -5,24 +5,15 @@
 
 #include <signal.h>
 
+using storestest::kBandKey;
+using storestest::kPackage;
 using watchtest::BackgroundProcess;
 using watchtest::ProcessResult;
 using watchtest::TestDevice;
 using watchtest::Watchctl;
 
-namespace {
-
 // A key nothing on the booted device watches (the idle clock writes idle_clock_show back).
-const char kKey[] = "db/t/watched";
-const char kPackage[] = "com.korvane.clock-dalvexa";
-const char kBandKey[] = "file/private/com.korvane.clock-dalvexa/clock_color_style";
-
-std::vector<std::string> WatchArgs(std::vector<std::string> args) {
-    args.insert(args.begin(), WATCHCTL_PATH);
-    return args;
-}
-
-} // namespace
+static const char kKey[] = "db/t/watched";
 
 TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
     TestDevice device(false);
@@ -93,7 +84,7 @@ TEST(WatchctlVconf, GetSetUnsetListAndUsageErrors) {
 TEST(WatchctlVconf, WatchPrintsEachChangeOfAnotherProcessAsItComes) {
     TestDevice device;
     device.Boot();
-    BackgroundProcess watcher(WatchArgs({"vconf", "watch", kKey}));
+    BackgroundProcess watcher({WATCHCTL_PATH, "vconf", "watch", kKey});
     ASSERT_TRUE(watcher.WaitForError("watching " + std::string(kKey))) << watcher.Err();
     ASSERT_EQ(Watchctl({"vconf", "set", kKey, "0", "--type", "int"}).status, 0);
     EXPECT_TRUE(watcher.WaitForOutput(std::string(kKey) + "\tint\t0\n")) << watcher.Err();

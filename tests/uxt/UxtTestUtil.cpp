@@ -3,26 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 namespace uxttest {
 
-TableDir::TableDir() {
-    char pattern[] = "/tmp/uxt-tables-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    EXPECT_NE(made, nullptr);
-    mPath = made ? made : "/tmp/uxt-tables-none";
-}
-
-TableDir::~TableDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(mPath, ignored);
-}
-
 std::string TableDir::Write(const std::string& name, const std::string& content) const {
-    const std::string path = mPath + "/" + name;
+    const std::string path = Path() + "/" + name;
     std::ofstream out(path, std::ios::trunc);
     out << content;
     out.close();
@@ -32,7 +18,7 @@ std::string TableDir::Write(const std::string& name, const std::string& content)
 
 std::string TableDir::Replace(const std::string& name, const std::string& content) const {
     const std::string temp = Write("." + name + ".new", content);
-    const std::string path = mPath + "/" + name;
+    const std::string path = Path() + "/" + name;
     EXPECT_EQ(rename(temp.c_str(), path.c_str()), 0);
     return path;
 }

@@ -1,5 +1,8 @@
-// A scratch directory of table files for one test.
+// A scratch directory of table files for one test: the root of a device of its own,
+// removed with its files.
 #pragma once
+
+#include "TestDevice.h"
 
 #include <string>
 #include <utility>
@@ -9,17 +12,14 @@ namespace uxttest {
 
 class TableDir {
   public:
-    TableDir();  // a fresh directory under /tmp
-    ~TableDir(); // removed with its files
-
-    const std::string& Path() const { return mPath; }
+    const std::string& Path() const { return mDevice.Root(); }
     // Writes name in place (truncate and write) and returns its path.
     std::string Write(const std::string& name, const std::string& content) const;
     // Writes a sibling file, then renames it over name, as editors do.
     std::string Replace(const std::string& name, const std::string& content) const;
 
   private:
-    std::string mPath;
+    watchtest::TestDevice mDevice{false};
 };
 
 std::string ColorTable(const std::vector<std::pair<std::string, std::string>>& colors);
