@@ -8,20 +8,8 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using watchtest::ReadFile;
 using watchtest::TestDevice;
 using watchtest::Watchctl;
-
-namespace {
-
-std::string Stage(const std::string& root, const std::string& manifest) {
-    const std::string dir = root + "/stage";
-    fs::create_directories(dir);
-    std::ofstream(dir + "/manifest.xml") << manifest;
-    return dir;
-}
-
-} // namespace
 
 TEST(Install, LaysOutThePackageAndRefusesBadManifestsWithAReason) {
     TestDevice device;
@@ -56,8 +44,10 @@ TEST(Install, LaysOutThePackageAndRefusesBadManifestsWithAReason) {
         {"<manifest package='p.q'><application id='p.q' exec='x' type='widget'/></manifest>",
          "expected ui or service"},
     };
+    const std::string stage = device.Root() + "/stage";
+    fs::create_directories(stage);
     for (const auto& c : cases) {
-        const std::string stage = Stage(device.Root(), c.manifest);
+        std::ofstream(stage + "/manifest.xml") << c.manifest;
         auto r = Watchctl({"install", stage});
         EXPECT_EQ(r.status, 1) << c.manifest;
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;

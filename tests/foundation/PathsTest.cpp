@@ -22,16 +22,11 @@ std::string Take(char* p) {
     return s;
 }
 
-struct AppIdScope {
-    explicit AppIdScope(const char* id) { setenv("WATCH_APP_ID", id, 1); }
-    ~AppIdScope() { unsetenv("WATCH_APP_ID"); }
-};
-
 } // namespace
 
-TEST(PlatformPaths, FoldersOfTheRunningApplicationAndOfNone) {
+TEST(PlatformPaths, FoldersOfTheRunningApplicationOfNoneAndOfMalformedIds) {
     TestDevice device;
-    AppIdScope id(kEditor);
+    setenv("WATCH_APP_ID", kEditor, 1);
     const std::string pkg = device.Root() + "/apps/com.korvane.clock-dalvexa/";
     EXPECT_EQ(Take(app_get_resource_path()), pkg + "res/");
     EXPECT_EQ(Take(app_get_shared_resource_path()), pkg + "shared/res/");
@@ -47,11 +42,8 @@ TEST(PlatformPaths, FoldersOfTheRunningApplicationAndOfNone) {
     EXPECT_EQ(app_get_resource_path(), nullptr);
     unsetenv("WATCH_APP_ID");
     EXPECT_EQ(app_get_data_path(), nullptr);
-}
 
-TEST(PlatformPaths, MalformedIdsAreRefusedBeforeTheFileSystem) {
-    TestDevice device;
-    // A folder an unchecked id could reach.
+    // Malformed ids are refused before the file system; a folder an unchecked id could reach:
     ASSERT_TRUE(watch::MakeDirs(device.Root() + "/apps/x/shared/res"));
     for (const char* id : {"", "..", "../x", "a/b", "/abs", "a..b", ".hidden", "tr.", "a\nb",
                            "a\x01", "t\tid", "a\\b", "com.korvane.clock-dalvexa/../x"}) {
