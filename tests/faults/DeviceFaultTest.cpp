@@ -63,18 +63,30 @@ int AckedRounds(const std::string& out) {
 } // namespace
 
 // First another user's device: the root exists but this process may not look inside, and
-// nothing there is changed or lost by the attempts. Then the settings under fault, through
+// nothing there is changed or lost by the attempts. Then launch requests to applications
+// that cannot start, and to one not installed. Then the settings under fault, through
 // their C calls in a separate program: a writer killed with SIGKILL, then the device bus
 // killed while a writer runs. Nothing acknowledged is lost, the store stays usable by the
 // next process, and the changes go on reaching other processes. (Several writers at once:
 // SettingsStoreTest.)
-TEST(DeviceFault, AnUnreadableRootAKilledWriterAndAKilledBusLoseNothing) {
+TEST(DeviceFault, AnUnreadableRootUnanswerableRequestsAndKilledWritersAndBusLoseNothing) {
+    ecore_app_no_system_modules();
     struct EcoreScope {
         EcoreScope() { ecore_init(); }
         ~EcoreScope() { ecore_shutdown(); }
     } ecore; // outlives the device
     TestDevice device;
     ASSERT_EQ(Watchctl({"vconf", "set", "db/fault/kept", "5", "--type", "int"}).status, 0);
+    // A package whose applications cannot start: one program is missing, the other exits
+    // at once without ever reaching the bus.
+    const std::string faultStage = device.Root() + "/stage";
+    std::filesystem::create_directories(faultStage + "/bin");
+    std::ofstream(faultStage + "/manifest.xml")
+        << "<manifest package='fault.apps' version='1.0'>"
+           "<application id='fault.missing' exec='missing' type='service'/>"
+           "<application id='fault.dies' exec='dies' type='service'/></manifest>";
+    std::filesystem::copy_file("/bin/false", faultStage + "/bin/dies");
+    ASSERT_EQ(Watchctl({"install", faultStage}).status, 0);
     device.Boot();
 
     // Root reads everything whatever the modes: the commands then run as "nobody".
@@ -120,9 +132,29 @@ TEST(DeviceFault, AnUnreadableRootAKilledWriterAndAKilledBusLoseNothing) {
     r = Watchctl({"app", "list"});
     EXPECT_EQ(r.status, 0) << r.err;
 
+    // Requests nobody can answer fail with a line, and the device goes on serving.
+    watchtest::LogCapture log;
+    int sent[3] = {-1, -1, -1};
+    auto unknown = appstest::Send("fault.unknown", {}, nullptr, &sent[0]);
+    auto missing = appstest::Send("fault.missing", {}, nullptr, &sent[1]);
+    auto dies = appstest::Send("fault.dies", {}, nullptr, &sent[2]);
+    EXPECT_EQ(sent[0], APP_CONTROL_ERROR_APP_NOT_FOUND);
+    ASSERT_EQ(sent[1], APP_CONTROL_ERROR_NONE);
+    ASSERT_EQ(sent[2], APP_CONTROL_ERROR_NONE);
+    EXPECT_TRUE(RunLoopUntil([&] { return missing->called && dies->called; }, 30));
+    EXPECT_FALSE(unknown->called);
+    EXPECT_EQ(missing->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(dies->result, APP_CONTROL_RESULT_FAILED);
+    EXPECT_EQ(log.Count("no application \"fault.unknown\" is installed"), 1) << log.Dump();
+    EXPECT_EQ(log.Count("launch request to fault.missing failed"), 1) << log.Dump();
+    EXPECT_EQ(log.Count("launch request to fault.dies failed"), 1) << log.Dump();
+
+    r = Watchctl({"vconf", "set", "db/fault/after", "1", "--type", "int"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    appstest::ForgetLaunches(); // no reply callback runs after this
+
     // A writer of a key this process watches, killed right after an acknowledgement, most
     // likely inside its next write.
-    watchtest::LogCapture log;
     const std::string last = "db/fault/w/last";
     ASSERT_EQ(vconf_set_int(last.c_str(), 0), 0);
     ASSERT_EQ(vconf_notify_key_changed(last.c_str(), OnChange, nullptr), 0);
@@ -171,45 +203,4 @@ TEST(DeviceFault, AnUnreadableRootAKilledWriterAndAKilledBusLoseNothing) {
     ASSERT_EQ(vconf_set_int(last.c_str(), -1), 0);
     EXPECT_TRUE(RunLoopUntil([&] { return gHeard[last] == -1; }, 10));
     EXPECT_EQ(log.Count("lost the device bus"), 1) << log.Dump();
-}
-
-// A package whose applications cannot start: one program is missing, the other exits at
-// once without ever reaching the bus.
-TEST(UnanswerableLaunch, ARequestNobodyCanAnswerFailsWithALine) {
-    ecore_app_no_system_modules();
-    struct EcoreScope {
-        EcoreScope() { ecore_init(); }
-        ~EcoreScope() { ecore_shutdown(); }
-    } ecore; // outlives the device
-    TestDevice device(false);
-    const std::string stage = device.Root() + "/stage";
-    std::filesystem::create_directories(stage + "/bin");
-    std::ofstream(stage + "/manifest.xml")
-        << "<manifest package='fault.apps' version='1.0'>"
-           "<application id='fault.missing' exec='missing' type='service'/>"
-           "<application id='fault.dies' exec='dies' type='service'/></manifest>";
-    std::filesystem::copy_file("/bin/false", stage + "/bin/dies");
-    ASSERT_EQ(Watchctl({"install", stage}).status, 0);
-    device.Boot();
-
-    watchtest::LogCapture log;
-    int sent[3] = {-1, -1, -1};
-    auto unknown = appstest::Send("fault.unknown", {}, nullptr, &sent[0]);
-    auto missing = appstest::Send("fault.missing", {}, nullptr, &sent[1]);
-    auto dies = appstest::Send("fault.dies", {}, nullptr, &sent[2]);
-    EXPECT_EQ(sent[0], APP_CONTROL_ERROR_APP_NOT_FOUND);
-    ASSERT_EQ(sent[1], APP_CONTROL_ERROR_NONE);
-    ASSERT_EQ(sent[2], APP_CONTROL_ERROR_NONE);
-    EXPECT_TRUE(RunLoopUntil([&] { return missing->called && dies->called; }, 30));
-    EXPECT_FALSE(unknown->called);
-    EXPECT_EQ(missing->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(dies->result, APP_CONTROL_RESULT_FAILED);
-    EXPECT_EQ(log.Count("no application \"fault.unknown\" is installed"), 1) << log.Dump();
-    EXPECT_EQ(log.Count("launch request to fault.missing failed"), 1) << log.Dump();
-    EXPECT_EQ(log.Count("launch request to fault.dies failed"), 1) << log.Dump();
-
-    // The device goes on serving.
-    auto r = Watchctl({"vconf", "set", "db/fault/after", "1", "--type", "int"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    appstest::ForgetLaunches(); // no reply callback runs after this
 }
