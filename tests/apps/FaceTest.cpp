@@ -94,16 +94,13 @@ TEST(FaceAppTest, StoresBlueFollowsTheStoredBandAndTicksOnlyInFront) {
     efreet_cache_disable();
     elm_init(0, nullptr);
     auto app = std::make_unique<dalvexa::FaceApp>();
-    auto stored = [] {
-        int band = -1;
-        EXPECT_EQ(preference_get_int(appstest::kBandKey, &band), PREFERENCE_ERROR_NONE);
-        return band;
-    };
     bool existing = true;
     ASSERT_EQ(preference_is_existing(appstest::kBandKey, &existing), PREFERENCE_ERROR_NONE);
     ASSERT_FALSE(existing);
     ASSERT_TRUE(app->Create());
-    EXPECT_EQ(stored(), 0);
+    int stored = -1;
+    EXPECT_EQ(preference_get_int(appstest::kBandKey, &stored), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(stored, 0);
     EXPECT_EQ(app->Face()->Band(), 0);
 
     // It ticks each second while in front, its hands on the wall clock's second.

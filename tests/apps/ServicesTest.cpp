@@ -82,7 +82,6 @@ namespace {
 class ServicesTest : public appstest::InstalledEditorTest {
   protected:
     ServicesTest() : InstalledEditorTest(WATCH_TEST_BINARY_DIR) {}
-    std::string OutboxPath() const { return mDevice->PackagePath("data/phone-outbox.jsonl"); }
 };
 
 constexpr const char* kTag = "WATCH-IDLE-CLOCK";
