@@ -14,13 +14,13 @@
 
 namespace appstest {
 
-std::vector<LogEntry> DeviceLog(const std::string& tag) {
-    return watchtest::ReadDeviceLog(watch::LogDir() + "/watch.log", tag);
+std::vector<LogEntry> DeviceLog(const std::string& tag, int pid) {
+    return watchtest::ReadDeviceLog(watch::LogDir() + "/watch.log", tag, pid);
 }
 
-int CountLog(const std::string& tag, const std::string& part) {
+int CountLog(const std::string& tag, const std::string& part, int pid) {
     int count = 0;
-    for (const LogEntry& e : DeviceLog(tag))
+    for (const LogEntry& e : DeviceLog(tag, pid))
         count += e.message.find(part) != std::string::npos;
     return count;
 }
@@ -125,7 +125,7 @@ int PidOf(const std::string& appId) {
     return words.size() > 3 ? std::atoi(words[3].c_str()) : 0;
 }
 
-bool LoadPng(const std::string& path, Image* out) {
+bool LoadPng(const std::string& path, Image* out, bool onBlack) {
     Ecore_Evas* ee = ecore_evas_buffer_new(1, 1);
     if (!ee)
         return false;
@@ -138,13 +138,13 @@ bool LoadPng(const std::string& path, Image* out) {
     if (ok) {
         const bool alpha = evas_object_image_alpha_get(img);
         out->pixels.assign(data, data + static_cast<size_t>(out->width) * out->height);
-        // Evas keeps premultiplied pixels.
+        // Evas keeps premultiplied pixels, which are those of the picture on black.
         for (uint32_t& p : out->pixels) {
             const uint32_t a = alpha ? p >> 24 : 0xFF;
             uint32_t rgb = 0;
             for (int shift = 0; a && shift <= 16; shift += 8)
                 rgb |= std::min(0xFFu, ((p >> shift) & 0xFF) * 255 / a) << shift;
-            p = a << 24 | rgb;
+            p = onBlack ? 0xFF000000u | (p & 0xFFFFFFu) : a << 24 | rgb;
         }
     }
     ecore_evas_free(ee);

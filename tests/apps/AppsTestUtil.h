@@ -22,9 +22,9 @@ constexpr const char* kService = dalvexa::kServiceAppId;
 constexpr const char* kEditor = dalvexa::kEditorAppId;
 constexpr const char* kBandKey = dalvexa::kColorBandKey;
 
-using watchtest::LogEntry; // lines of <root>/log/watch.log
-std::vector<LogEntry> DeviceLog(const std::string& tag = std::string());
-int CountLog(const std::string& tag, const std::string& part);
+using watchtest::LogEntry; // lines of <root>/log/watch.log, of one process when pid is set
+std::vector<LogEntry> DeviceLog(const std::string& tag = std::string(), int pid = 0);
+int CountLog(const std::string& tag, const std::string& part, int pid = 0);
 // Runs the loop until the device log holds `count` lines of tag containing part.
 bool WaitForLog(const std::string& tag, const std::string& part, int count = 1,
                 double timeout = 10);
@@ -63,8 +63,9 @@ struct Image {
     std::vector<uint32_t> pixels;
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
-// Needs ecore_evas (elm_init or ecore_evas_init). False when the file cannot be read.
-bool LoadPng(const std::string& path, Image* out);
+// Needs ecore_evas (elm_init or ecore_evas_init). False when the file cannot be read. With
+// onBlack, the picture as it shows on a black ground (opaque pixels).
+bool LoadPng(const std::string& path, Image* out, bool onBlack = false);
 bool SavePng(const std::string& path, const Image& image);
 // The largest difference of the red, green and blue channels.
 int ColorDistance(uint32_t a, uint32_t b);

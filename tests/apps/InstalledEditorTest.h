@@ -74,9 +74,10 @@ class InstalledEditorTest : public ::testing::Test {
         return r.status == 0 ? r.out : "(" + r.err + ")";
     }
     // The messages the companion service queued for the phone.
+    std::string OutboxPath() const { return mDevice->PackagePath("data/phone-outbox.jsonl"); }
     std::vector<std::string> Outbox() {
         std::vector<std::string> lines;
-        std::ifstream in(mDevice->PackagePath("data/phone-outbox.jsonl"));
+        std::ifstream in(OutboxPath());
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         return lines;

@@ -1,8 +1,10 @@
-// A device root that cannot be used, and launch requests that nobody can answer: every
-// command and call ends with one clear error, nothing crashes, nothing stored is lost.
+// The device under fault: a device root that cannot be used, settings writers and the
+// device bus killed, launch requests that nobody can answer. Every command and call ends
+// with one clear error, nothing crashes, nothing acknowledged or stored is lost.
 #include "AppsTestUtil.h"
 #include "LogCapture.h"
 #include "LoopUtil.h"
+#include "TestDevice.h"
 #include "app_control.h"
 #include "vconf.h"
 #include "watch_appfw.h"
@@ -10,14 +12,18 @@
 #include <Ecore.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
+#include <map>
 #include <memory>
+#include <sstream>
 
+using watchtest::BackgroundProcess;
 using watchtest::ProcessResult;
 using watchtest::RunLoopUntil;
 using watchtest::TestDevice;
@@ -36,13 +42,51 @@ void ExpectRefused(const ProcessResult& r, const std::string& what, const std::s
 
 const std::string kStage = WATCH_PACKAGE_STAGE;
 
+// The last value each watched key was heard changing to.
+std::map<std::string, int> gHeard;
+
+void OnChange(keynode_t* node, void*) {
+    if (vconf_keynode_get_type(node) == VCONF_TYPE_INT)
+        gHeard[vconf_keynode_get_name(node)] = vconf_keynode_get_int(node);
+}
+
+// The highest round the writer acknowledged ("ack N" lines), 0 for none.
+int AckedRounds(const std::string& out) {
+    std::istringstream in(out);
+    int acked = 0;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("ack ", 0) == 0)
+            acked = std::max(acked, atoi(line.c_str() + 4));
+    return acked;
+}
+
 } // namespace
 
-// Another user's device: the root exists but this process may not look inside. Nothing
-// there is changed or lost by the attempts.
-TEST(DeviceRootFault, AnUnreadableRootGivesClearErrorsAndKeepsItsData) {
+// First another user's device: the root exists but this process may not look inside, and
+// nothing there is changed or lost by the attempts. Then launch requests to applications
+// that cannot start, and to one not installed. Then the settings under fault, through
+// their C calls in a separate program: a writer killed with SIGKILL, then the device bus
+// killed while a writer runs. Nothing acknowledged is lost, the store stays usable by the
+// next process, and the changes go on reaching other processes. (Several writers at once:
+// SettingsStoreTest.)
+TEST(DeviceFault, AnUnreadableRootUnanswerableRequestsAndKilledWritersAndBusLoseNothing) {
+    ecore_app_no_system_modules();
+    struct EcoreScope {
+        EcoreScope() { ecore_init(); }
+        ~EcoreScope() { ecore_shutdown(); }
+    } ecore; // outlives the device
     TestDevice device;
     ASSERT_EQ(Watchctl({"vconf", "set", "db/fault/kept", "5", "--type", "int"}).status, 0);
+    // A package whose applications cannot start: one program is missing, the other exits
+    // at once without ever reaching the bus.
+    const std::string faultStage = device.Root() + "/stage";
+    std::filesystem::create_directories(faultStage + "/bin");
+    std::ofstream(faultStage + "/manifest.xml")
+        << "<manifest package='fault.apps' version='1.0'>"
+           "<application id='fault.missing' exec='missing' type='service'/>"
+           "<application id='fault.dies' exec='dies' type='service'/></manifest>";
+    std::filesystem::copy_file("/bin/false", faultStage + "/bin/dies");
+    ASSERT_EQ(Watchctl({"install", faultStage}).status, 0);
     device.Boot();
 
     // Root reads everything whatever the modes: the commands then run as "nobody".
@@ -87,27 +131,8 @@ TEST(DeviceRootFault, AnUnreadableRootGivesClearErrorsAndKeepsItsData) {
     // The device kept running through it all.
     r = Watchctl({"app", "list"});
     EXPECT_EQ(r.status, 0) << r.err;
-}
 
-// A package whose applications cannot start: one program is missing, the other exits at
-// once without ever reaching the bus.
-TEST(UnanswerableLaunch, ARequestNobodyCanAnswerFailsWithALine) {
-    ecore_app_no_system_modules();
-    struct EcoreScope {
-        EcoreScope() { ecore_init(); }
-        ~EcoreScope() { ecore_shutdown(); }
-    } ecore; // outlives the device
-    TestDevice device(false);
-    const std::string stage = device.Root() + "/stage";
-    std::filesystem::create_directories(stage + "/bin");
-    std::ofstream(stage + "/manifest.xml")
-        << "<manifest package='fault.apps' version='1.0'>"
-           "<application id='fault.missing' exec='missing' type='service'/>"
-           "<application id='fault.dies' exec='dies' type='service'/></manifest>";
-    std::filesystem::copy_file("/bin/false", stage + "/bin/dies");
-    ASSERT_EQ(Watchctl({"install", stage}).status, 0);
-    device.Boot();
-
+    // Requests nobody can answer fail with a line, and the device goes on serving.
     watchtest::LogCapture log;
     int sent[3] = {-1, -1, -1};
     auto unknown = appstest::Send("fault.unknown", {}, nullptr, &sent[0]);
@@ -124,8 +149,58 @@ TEST(UnanswerableLaunch, ARequestNobodyCanAnswerFailsWithALine) {
     EXPECT_EQ(log.Count("launch request to fault.missing failed"), 1) << log.Dump();
     EXPECT_EQ(log.Count("launch request to fault.dies failed"), 1) << log.Dump();
 
-    // The device goes on serving.
-    auto r = Watchctl({"vconf", "set", "db/fault/after", "1", "--type", "int"});
+    r = Watchctl({"vconf", "set", "db/fault/after", "1", "--type", "int"});
     EXPECT_EQ(r.status, 0) << r.err;
     appstest::ForgetLaunches(); // no reply callback runs after this
+
+    // A writer of a key this process watches, killed right after an acknowledgement, most
+    // likely inside its next write.
+    const std::string last = "db/fault/w/last";
+    ASSERT_EQ(vconf_set_int(last.c_str(), 0), 0);
+    ASSERT_EQ(vconf_notify_key_changed(last.c_str(), OnChange, nullptr), 0);
+
+    BackgroundProcess writer({FAULT_STORE_WRITER, "w"});
+    ASSERT_TRUE(writer.WaitForOutput("ack 300\n", 30)) << writer.Out() << writer.Err();
+    writer.Stop(SIGKILL);
+    const int acked = AckedRounds(writer.Out());
+    ASSERT_GE(acked, 300);
+    EXPECT_EQ(writer.Out().find("fail"), std::string::npos) << writer.Out();
+    int value = -1;
+    ASSERT_EQ(vconf_get_int(last.c_str(), &value), 0);
+    EXPECT_GE(value, acked);
+    EXPECT_LE(value, acked + 1);
+    for (int k = 0; k < 50; ++k) {
+        // The newest acknowledged round that wrote k<k>, or the one in flight.
+        const int expected = acked - ((acked - k) % 50 + 50) % 50;
+        ASSERT_EQ(vconf_get_int(("db/fault/w/k" + std::to_string(k)).c_str(), &value), 0) << k;
+        EXPECT_TRUE(value == expected || value == acked + 1) << "k" << k << " = " << value;
+    }
+    // The writes of the writer were heard here while it ran.
+    EXPECT_TRUE(RunLoopUntil([&] { return gHeard[last] >= 300; }, 10));
+    // Nothing of the killed writer stands in the way of the next one, nor of the news.
+    r = Watchctl({"vconf", "set", last, "-7"}, {}, 10);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(RunLoopUntil([&] { return gHeard[last] == -7; }, 10));
+
+    // The bus killed while a writer runs: its calls go on succeeding and nothing it
+    // acknowledged is lost; only the news stops travelling, and this process says so once.
+    BackgroundProcess second({FAULT_STORE_WRITER, "w"});
+    ASSERT_TRUE(second.WaitForOutput("ack 50\n", 30)) << second.Err();
+    ASSERT_TRUE(RunLoopUntil([&] { return gHeard[last] > 0; }, 10));
+    const int daemon = atoi(watchtest::ReadFile(device.Root() + "/run/bus.pid").c_str());
+    ASSERT_GT(daemon, 0);
+    ASSERT_EQ(kill(daemon, SIGKILL), 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return log.Contains("lost the device bus"); }, 10))
+        << log.Dump();
+    const int before = AckedRounds(second.Out());
+    ASSERT_TRUE(second.WaitForOutput("ack " + std::to_string(before + 200) + "\n", 30))
+        << second.Out() << second.Err();
+    second.Stop(SIGKILL);
+    EXPECT_EQ(second.Out().find("fail"), std::string::npos) << second.Out();
+    ASSERT_EQ(vconf_get_int(last.c_str(), &value), 0);
+    EXPECT_GE(value, AckedRounds(second.Out()));
+    // This process's own writes still reach its own callbacks, with no bus to echo them.
+    ASSERT_EQ(vconf_set_int(last.c_str(), -1), 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return gHeard[last] == -1; }, 10));
+    EXPECT_EQ(log.Count("lost the device bus"), 1) << log.Dump();
 }

@@ -2,6 +2,8 @@
 // and stores of the code under test stay in it, and it is removed when the run ends.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -22,6 +24,17 @@ inline const std::string& ScratchRoot() {
         return std::string(path);
     }();
     return root;
+}
+
+// The input written to a file of that name in the scratch root: its path, or empty when it
+// cannot be written.
+inline std::string WriteInput(const char* name, const uint8_t* data, size_t size) {
+    const std::string path = ScratchRoot().empty() ? "" : ScratchRoot() + "/" + name;
+    FILE* f = path.empty() ? nullptr : fopen(path.c_str(), "wb");
+    if (!f)
+        return std::string();
+    const bool written = fwrite(data, 1, size, f) == size;
+    return fclose(f) == 0 && written ? path : std::string();
 }
 
 } // namespace fuzz

@@ -85,39 +85,43 @@ const Eldbus_Method kMethods[] = {{"Launch", kLaunchIn, kLaunchOut, OnLaunch, 0}
 const Eldbus_Service_Interface_Desc kInterfaceDesc = {
     watch::appfw::kInterface, kMethods, nullptr, nullptr, nullptr, nullptr};
 
+// The sending side: a raw libdbus connection, and the unique name of the Eldbus connection
+// that serves Launch.
 struct Bus {
     DBusConnection* sender = nullptr;
-    Eldbus_Connection* receiver = nullptr;
-    std::string receiverName;
+    std::string receiver;
 };
 
-Bus* Connect() {
+// Starts the device bus of the run's own root (stopped when the run ends) and connects both
+// sides to it.
+bool Connect(Bus* bus) {
+    // The refusals are logged in the run's own device root.
+    fuzz::ScratchRoot();
+    ecore_init();
     std::string error;
     if (!watch::bus::Start(&error)) {
         fprintf(stderr, "fuzz_launch: %s\n", error.c_str());
-        return nullptr;
+        return false;
     }
     atexit([] {
         std::string ignored;
         watch::bus::Stop(&ignored);
     });
-    const std::string address = watch::bus::Address();
-    Bus* bus = new Bus();
-    bus->receiver = watch::bus::Connect();
-    if (!bus->receiver || !eldbus_service_interface_register(
-                              bus->receiver, watch::appfw::kObjectPath, &kInterfaceDesc))
-        return nullptr;
-    const char* name = eldbus_connection_unique_name_get(bus->receiver);
-    bus->receiverName = name ? name : "";
+    Eldbus_Connection* receiver = watch::bus::Connect();
+    if (!receiver ||
+        !eldbus_service_interface_register(receiver, watch::appfw::kObjectPath, &kInterfaceDesc))
+        return false;
+    const char* name = eldbus_connection_unique_name_get(receiver);
+    bus->receiver = name ? name : "";
     DBusError err;
     dbus_error_init(&err);
-    bus->sender = dbus_connection_open_private(address.c_str(), &err);
-    if (!bus->sender || !dbus_bus_register(bus->sender, &err) || bus->receiverName.empty()) {
+    bus->sender = dbus_connection_open_private(watch::bus::Address().c_str(), &err);
+    if (!bus->sender || !dbus_bus_register(bus->sender, &err) || bus->receiver.empty()) {
         fprintf(stderr, "fuzz_launch: cannot connect: %s\n", err.message ? err.message : "");
         dbus_error_free(&err);
-        return nullptr;
+        return false;
     }
-    return bus;
+    return true;
 }
 
 // ---- wire format
@@ -137,11 +141,13 @@ DBusMessage* FromWire(const uint8_t* data, size_t size) {
 
 // ---- a{sv} fields
 
-class Bytes {
-  public:
-    Bytes(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
-    bool Empty() const { return mPos >= mSize; }
-    uint8_t Next() { return mPos < mSize ? mData[mPos++] : 0; }
+// The input, a byte at a time; zeros once it runs out.
+struct Bytes {
+    const uint8_t* data;
+    size_t size;
+    size_t pos = 0;
+    bool Empty() const { return pos >= size; }
+    uint8_t Next() { return pos < size ? data[pos++] : 0; }
     // Valid UTF-8 without zero bytes, as D-Bus strings are; a length byte, then the text.
     std::string Text() {
         size_t n = Next();
@@ -155,11 +161,6 @@ class Bytes {
         g_free(valid);
         return text;
     }
-
-  private:
-    const uint8_t* mData;
-    size_t mSize;
-    size_t mPos = 0;
 };
 
 bool AppendString(DBusMessageIter* iter, const std::string& text) {
@@ -212,25 +213,20 @@ bool AppendField(DBusMessageIter* dict, Bytes* in) {
         ok = dbus_message_iter_append_basic(&variant, DBUS_TYPE_INT32, &i);
         break;
     }
-    case 4:
-        ok = dbus_message_iter_open_container(&variant, DBUS_TYPE_ARRAY, "s", &inner) &&
-             AppendString(&inner, in->Text()) &&
-             dbus_message_iter_close_container(&variant, &inner);
-        break;
-    case 5:
-        ok = dbus_message_iter_open_container(&variant, DBUS_TYPE_VARIANT, "s", &inner) &&
+    case 4: // as
+    case 5: // v holding an s
+        ok = dbus_message_iter_open_container(
+                 &variant, kind == 4 ? DBUS_TYPE_ARRAY : DBUS_TYPE_VARIANT, "s", &inner) &&
              AppendString(&inner, in->Text()) &&
              dbus_message_iter_close_container(&variant, &inner);
         break;
     }
     ok = dbus_message_iter_close_container(&entry, &variant) && ok;
-    ok = dbus_message_iter_close_container(dict, &entry) && ok;
-
-    return ok;
+    return dbus_message_iter_close_container(dict, &entry) && ok;
 }
 
 bool FromFields(const uint8_t* data, size_t size, DBusMessage* call) {
-    Bytes in(data, size);
+    Bytes in{data, size};
     DBusMessageIter top, dict;
     dbus_message_iter_init_append(call, &top);
     if (!dbus_message_iter_open_container(&top, DBUS_TYPE_ARRAY, "{sv}", &dict))
@@ -244,13 +240,9 @@ bool FromFields(const uint8_t* data, size_t size, DBusMessage* call) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Bus* bus = [] {
-        // The refusals are logged in the run's own device root.
-        fuzz::ScratchRoot();
-        ecore_init();
-        return Connect();
-    }();
-    if (!bus)
+    static Bus bus;
+    static const bool connected = Connect(&bus);
+    if (!connected)
         abort(); // the harness itself is broken: say so rather than pass
     if (size < 1)
         return 0;
@@ -266,21 +258,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     dbus_message_set_no_reply(call, FALSE);
-    const bool built = dbus_message_set_destination(call, bus->receiverName.c_str()) &&
+    const bool built = dbus_message_set_destination(call, bus.receiver.c_str()) &&
                        dbus_message_set_path(call, watch::appfw::kObjectPath) &&
                        dbus_message_set_interface(call, watch::appfw::kInterface) &&
                        dbus_message_set_member(call, "Launch");
     DBusPendingCall* pending = nullptr;
-    if (!built || !dbus_connection_send_with_reply(bus->sender, call, &pending, 10000) ||
-        !pending) {
-        dbus_message_unref(call);
-        return 0;
-    }
+    const bool sent =
+        built && dbus_connection_send_with_reply(bus.sender, call, &pending, 10000) && pending;
     dbus_message_unref(call);
-    dbus_connection_flush(bus->sender);
+    if (!sent)
+        return 0;
+    dbus_connection_flush(bus.sender);
     while (!dbus_pending_call_get_completed(pending)) {
         ecore_main_loop_iterate_may_block(0);
-        dbus_connection_read_write_dispatch(bus->sender, 1);
+        dbus_connection_read_write_dispatch(bus.sender, 1);
     }
     DBusMessage* reply = dbus_pending_call_steal_reply(pending);
     dbus_pending_call_unref(pending);

@@ -4,16 +4,12 @@
 #include "watch_device.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzz::ScratchRoot() + "/manifest.xml";
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
+    const std::string path = fuzz::WriteInput("manifest.xml", data, size);
+    if (path.empty())
         return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
 
     watch::PackageInfo info;
     std::string error;

@@ -52,10 +52,7 @@ void CheckEntryLine(const std::string& key, const Value& value) {
     if (line.find('\n') != std::string::npos)
         __builtin_trap();
     // KEY<TAB>TYPE<TAB>VALUE: exactly two unescaped tabs.
-    size_t tabs = 0;
-    for (char c : line)
-        tabs += c == '\t';
-    if (tabs != 2)
+    if (std::count(line.begin(), line.end(), '\t') != 2)
         __builtin_trap();
 }
 

@@ -5,22 +5,12 @@
 #include "uxt_theme.h"
 
 #include <Ecore.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
-
-// In a folder of its own: the library follows the folder of the current table.
-const std::string& TablePath() {
-    static const std::string path =
-        fuzz::ScratchRoot().empty() ? std::string() : fuzz::ScratchRoot() + "/table.xml";
-    return path;
-}
 
 bool Usable(const std::string& text, size_t max) {
     return !text.empty() && text.size() <= max;
@@ -100,21 +90,12 @@ void CheckFonts(const std::string& path) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        // The refusals are logged in the run's own device root.
-        fuzz::ScratchRoot();
-        return ecore_init() > 0;
-    }();
-    if (!ready)
-        return 0;
-    const std::string& path = TablePath();
+    // The refusals are logged in the run's own device root, and the table has that folder to
+    // itself (the library follows the folder of the current table).
+    static const bool ready = !fuzz::ScratchRoot().empty() && ecore_init() > 0;
+    const std::string path = ready ? fuzz::WriteInput("table.xml", data, size) : "";
     if (path.empty())
         return 0;
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
 
     // The same bytes are tried as both kinds: a file can be at most one of them.
     CheckColors(path);

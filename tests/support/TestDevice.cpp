@@ -31,8 +31,10 @@ TestDevice::TestDevice(bool install) {
     }
     mRoot = tmpl;
     setenv("WATCH_ROOT", mRoot.c_str(), 1);
-    if (install)
-        Install();
+    if (install) {
+        ProcessResult r = Watchctl({"install", WATCH_PACKAGE_STAGE});
+        EXPECT_EQ(r.status, 0) << "watchctl install failed: " << r.err;
+    }
 }
 
 TestDevice::~TestDevice() {
@@ -46,11 +48,6 @@ TestDevice::~TestDevice() {
         std::error_code ec;
         std::filesystem::remove_all(mRoot, ec);
     }
-}
-
-void TestDevice::Install() {
-    ProcessResult r = Watchctl({"install", WATCH_PACKAGE_STAGE});
-    ASSERT_EQ(r.status, 0) << "watchctl install failed: " << r.err;
 }
 
 void TestDevice::Boot() {
@@ -78,21 +75,22 @@ namespace {
 // ends of stdout, stderr and the report, *waiter the waiter's pid.
 pid_t SpawnWatched(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                    int fds[3], pid_t* waiter) {
-    std::vector<std::string> argStrings = argv, envStrings;
+    std::vector<std::string> argStrings = argv, envStrings = env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
         if (std::none_of(env.begin(), env.end(),
                          [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
             envStrings.push_back(entry);
     }
-    envStrings.insert(envStrings.end(), env.begin(), env.end());
-    std::vector<char*> args, envp;
-    for (std::string& s : argStrings)
-        args.push_back(&s[0]);
-    for (std::string& s : envStrings)
-        envp.push_back(&s[0]);
-    args.push_back(nullptr);
-    envp.push_back(nullptr);
+    // The arrays posix_spawn takes.
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> out;
+        for (std::string& s : strings)
+            out.push_back(s.data());
+        out.push_back(nullptr);
+        return out;
+    };
+    std::vector<char*> args = pointers(argStrings), envp = pointers(envStrings);
     int pipes[3][2];
     for (auto& p : pipes) {
         if (pipe2(p, O_CLOEXEC) != 0) {

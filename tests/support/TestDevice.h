@@ -12,13 +12,12 @@ namespace watchtest {
 
 class TestDevice {
   public:
-    // With install, the staged package is installed with the real `watchctl install`.
+    // With install, the build's staged package is installed with the real `watchctl
+    // install`; the test fails when that does.
     explicit TestDevice(bool install = true);
     ~TestDevice();
 
     const std::string& Root() const { return mRoot; }
-    // Installs the build's staged package; fails the test when watchctl does.
-    void Install();
     // `watchctl boot`: the device bus and system components. The destructor shuts a
     // booted device down.
     void Boot();
