@@ -320,7 +320,7 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
         {"app", "list"},
         {"input", "rotary", "cw"},
         {"screenshot", shot},
-        {"input", "tap", "180", "330"},
+        {"input", "tap", std::to_string(kOkX), std::to_string(kOkY)},
         {"phone", "set-band", "3"},
         {"phone", "outbox"},
         {"log", "--tag", "CLOCK-DALVEXA-SERVICE"}};
@@ -329,15 +329,18 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
         if (command[0] == "launch") { // answered after OK, below
             launch.reset(new watchtest::BackgroundProcess(run(command)));
             ASSERT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }));
+            // The bezel and OK take effect once the opening zoom has made way for the pages.
+            SettledShot("30-plain-opening");
             continue;
         }
         auto r = watchtest::RunProcess(run(command));
         EXPECT_EQ(r.status, 0) << command[0] << " " << command.back();
         EXPECT_EQ(Noise(r.err), "") << command[0] << " " << command.back();
     }
-    ASSERT_TRUE(launch); // answered once the phone's change has ended the editor
+    ASSERT_TRUE(launch); // answered at the end of OK's animation
     EXPECT_EQ(launch->Wait(10), 0) << launch->Err();
     EXPECT_EQ(Noise(launch->Err()), "");
+    EXPECT_NE(launch->Out().find("watch_editor_save=true\n"), std::string::npos) << launch->Out();
     EXPECT_NE(launch->Out().find("result=succeeded"), std::string::npos) << launch->Out();
 
     // The editor itself, started from that shell with a home of its own: quiet too, also
