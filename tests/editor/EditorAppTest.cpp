@@ -105,27 +105,26 @@ void EditorAppTest::RunSteps() {
     running = false;
 }
 
-Eina_Bool EditorAppTest::RunStepsCb(void* data) {
-    static_cast<EditorAppTest*>(data)->RunSteps();
-    return ECORE_CALLBACK_RENEW;
-}
-
-Eina_Bool EditorAppTest::SafetyCb(void* data) {
-    EditorAppTest* self = static_cast<EditorAppTest*>(data);
-    self->mTimedOut = true;
-    ui_app_exit();
-    return ECORE_CALLBACK_CANCEL;
-}
-
 int EditorAppTest::RunEditor(double timeoutSeconds) {
     ecore_app_no_system_modules();
     ecore_init();
     // Started for a launch request, as the device bus starts it: the first request the
     // editor gets is the one the test sends.
     setenv("DBUS_STARTER_ADDRESS", watch::bus::Address().c_str(), 1);
-    Ecore_Timer* poll = ecore_timer_add(0.005, RunStepsCb, this);
-    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(RunStepsCb, this);
-    Ecore_Timer* safety = ecore_timer_add(timeoutSeconds, SafetyCb, this);
+    const Ecore_Task_Cb runSteps = [](void* self) {
+        static_cast<EditorAppTest*>(self)->RunSteps();
+        return ECORE_CALLBACK_RENEW;
+    };
+    Ecore_Timer* poll = ecore_timer_add(0.005, runSteps, this);
+    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(runSteps, this);
+    Ecore_Timer* safety = ecore_timer_add(
+        timeoutSeconds,
+        [](void* self) {
+            static_cast<EditorAppTest*>(self)->mTimedOut = true;
+            ui_app_exit();
+            return ECORE_CALLBACK_CANCEL;
+        },
+        this);
 
     char name[] = "clock-dalvexa-editor";
     char* argv[] = {name, nullptr};
@@ -173,34 +172,26 @@ Evas_Object* EditorAppTest::Layout() const {
     return view ? view->GetBaseLayout() : nullptr;
 }
 
-Evas_Object* EditorAppTest::Scroller() const {
+int EditorAppTest::ShownPage() const {
     Evas_Object* layout = Layout();
     Evas_Object* pages = layout ? elm_object_part_content_get(layout, "part_scroller") : nullptr;
-    return pages ? elm_object_part_content_get(pages, "part_page") : nullptr;
-}
-
-int EditorAppTest::ShownPage() const {
-    Evas_Object* scroller = Scroller();
-    if (!scroller)
-        return -1;
+    Evas_Object* scroller = pages ? elm_object_part_content_get(pages, "part_page") : nullptr;
     int h = -1, v = -1;
-    elm_scroller_current_page_get(scroller, &h, &v);
+    if (scroller)
+        elm_scroller_current_page_get(scroller, &h, &v);
     return v;
 }
 
-bool EditorAppTest::PagesShown() const {
+Evas_Object* EditorAppTest::OkButton() const {
     Evas_Object* layout = Layout();
-    return layout && elm_object_part_content_get(layout, "part_button_bottom") != nullptr;
+    return layout ? elm_object_part_content_get(layout, "part_button_bottom") : nullptr;
 }
 
 bool EditorAppTest::OkButtonInPlace() const {
-    Evas_Object* layout = Layout();
-    Evas_Object* button =
-        layout ? elm_object_part_content_get(layout, "part_button_bottom") : nullptr;
-    if (!button)
-        return false;
-    int x, y, w, h;
-    evas_object_geometry_get(button, &x, &y, &w, &h);
+    Evas_Object* button = OkButton();
+    int x = 0, y = 0, w = 0, h = 0;
+    if (button)
+        evas_object_geometry_get(button, &x, &y, &w, &h);
     // At rest its lower edge is at the screen's (the button may be a pixel taller than
     // its part); while it slides in, it is lower.
     return h > 0 && y + h <= 361;

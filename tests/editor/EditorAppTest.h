@@ -67,9 +67,10 @@ class EditorAppTest : public ::testing::Test {
     // The running editor.
     std::shared_ptr<NSClockEditor::EditorView> View() const;
     Evas_Object* Layout() const;
-    Evas_Object* Scroller() const;
-    int ShownPage() const;   // the page the scroller shows
-    bool PagesShown() const; // the OK button is in place: the interactive screen
+    int ShownPage() const; // the page the scroller shows
+    Evas_Object* OkButton() const;
+    // The OK button is there: the interactive screen.
+    bool PagesShown() const { return OkButton() != nullptr; }
     // The OK button has slid in and sits on the bottom edge: it can be tapped.
     bool OkButtonInPlace() const;
     Evas_Object* Notice() const; // the shown "toast/circle" popup, or null
@@ -107,8 +108,6 @@ class EditorAppTest : public ::testing::Test {
         std::function<void()> action;
         double doneAt = 0;
     };
-    static Eina_Bool RunStepsCb(void* data);
-    static Eina_Bool SafetyCb(void* data);
     void RunSteps();
 
     std::vector<ScriptStep> mSteps;
