@@ -32,13 +32,11 @@ Evas_Object* gWin = nullptr;
 #endif
 std::vector<app_control_h> gKept; // clones, destroyed when the framework has ended
 
-void Quit() {
 #ifdef APPFW_TEST_SERVICE
-    service_app_exit();
+void (*const Quit)() = service_app_exit;
 #else
-    ui_app_exit();
+void (*const Quit)() = ui_app_exit;
 #endif
-}
 
 std::string Extra(app_control_h request, const char* key) {
     char* value = nullptr;
@@ -217,19 +215,17 @@ void AppControl(app_control_h request, void*) {
 int main(int argc, char** argv) {
 #ifdef APPFW_TEST_SERVICE
     service_app_lifecycle_callback_s callbacks = {};
+    const auto run = service_app_main;
 #else
     ui_app_lifecycle_callback_s callbacks = {};
     callbacks.pause = [](void*) { LOG("pause"); };
     callbacks.resume = [](void*) { LOG("resume"); };
+    const auto run = ui_app_main;
 #endif
     callbacks.create = Create;
     callbacks.terminate = [](void*) { LOG("terminate"); };
     callbacks.app_control = AppControl;
-#ifdef APPFW_TEST_SERVICE
-    const int status = service_app_main(argc, argv, &callbacks, nullptr);
-#else
-    const int status = ui_app_main(argc, argv, &callbacks, nullptr);
-#endif
+    const int status = run(argc, argv, &callbacks, nullptr);
     // Unanswered clones were failed by the framework when it ended.
     for (app_control_h clone : gKept)
         app_control_destroy(clone);
