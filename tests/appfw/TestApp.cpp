@@ -4,7 +4,9 @@
 // reply_twice, reply_result=failed|canceled, exit_without_reply, lower_after_ms=N,
 // hide_after_ms, show_after_ms, send_to=APPID (answer when APPID has). The answer carries
 // the request's extras plus "pid". APPFW_TEST_CREATE=false makes create fail;
-// APPFW_TEST_SEND_TO=APPID makes create send a request to APPID.
+// APPFW_TEST_SEND_TO=APPID makes create send a request to APPID. While a file
+// <device root>/appfw-test.hold exists, every request is kept unanswered as with no_reply
+// (for callers that add no extras of ours).
 #ifdef APPFW_TEST_SERVICE
 #include <Ecore.h>
 #else
@@ -13,6 +15,7 @@
 
 #include "app.h"
 #include "dlog.h"
+#include "watch_device.h"
 
 #include <unistd.h>
 
@@ -195,7 +198,8 @@ void AppControl(app_control_h request, void*) {
         Quit();
     } else if (!Extra(request, "drop").empty()) {
         LOG("dropped");
-    } else if (!Extra(request, "no_reply").empty()) {
+    } else if (!Extra(request, "no_reply").empty() ||
+               access((watch::DeviceRoot() + "/appfw-test.hold").c_str(), F_OK) == 0) {
         Keep(request);
     } else if (!Extra(request, "send_to").empty()) {
         app_control_h clone = Keep(request);

@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace editortest {
 
@@ -71,7 +70,7 @@ void EditorAppTest::SetCountryCode(const std::string& code) {
 }
 
 void EditorAppTest::SilenceCompanion() {
-    std::ofstream(mDevice->Root() + "/companion.mode") << "silent\n";
+    std::ofstream(mDevice->Root() + "/appfw-test.hold");
 }
 
 void EditorAppTest::Step(const std::string& what, std::function<bool()> until,
@@ -291,10 +290,10 @@ std::string EditorAppTest::VconfString(const std::string& key) const {
 
 std::vector<std::string> EditorAppTest::CompanionRequests() const {
     std::vector<std::string> lines;
-    std::istringstream in(watchtest::ReadFile(mDevice->Root() + "/companion.log"));
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
+    for (const watchtest::LogEntry& e : appstest::DeviceLog("APPFW-TEST")) {
+        if (e.message.rfind("app_control ", 0) == 0)
+            lines.push_back(e.message);
+    }
     return lines;
 }
 

@@ -21,8 +21,8 @@
 
 namespace editortest {
 
-// A booted test device whose companion service is the test's stand-in (it records the
-// requests it gets), with this process as the editor (WATCH_APP_ID).
+// A booted test device whose companion service is the framework's test service (it logs
+// the requests it gets), with this process as the editor (WATCH_APP_ID).
 std::unique_ptr<watchtest::TestDevice> BootEditorDevice();
 
 // Bodies of the editor's lines in a capture, in order.
@@ -42,7 +42,7 @@ class EditorAppTest : public ::testing::Test {
     // editor runs).
     void StoreBand(int band);
     void SetCountryCode(const std::string& code);
-    void SilenceCompanion(); // the companion service records requests but never answers
+    void SilenceCompanion(); // the companion service logs requests but never answers
 
     // Script. A step waits until `until` holds (checked every few milliseconds and after
     // every loop iteration), records the time and runs `action`.
@@ -95,7 +95,7 @@ class EditorAppTest : public ::testing::Test {
 
     int StoredBand() const; // -1 when none is stored
     std::string VconfString(const std::string& key) const;
-    std::vector<std::string> CompanionRequests() const;
+    std::vector<std::string> CompanionRequests() const; // its "app_control ..." lines
     int CountEditorLog(const std::string& body) const { return CountBody(mLog, body); }
 
     watchtest::LogCapture mLog;

@@ -14,8 +14,8 @@ namespace {
 const char* const IDLE_CLOCK_SHOW = "db/setting/idle_clock_show";
 const char* const CLOCKS_SET_IDLE = "db/wms/clocks_set_idle";
 const char* const COMPANION_REQUEST =
-    "operation=watch://device.korvane/appcontrol/operation/settings "
-    "caller=com.korvane.clock-dalvexa.editor extras=0 reply=wanted";
+    "app_control op=watch://device.korvane/appcontrol/operation/settings "
+    "caller=com.korvane.clock-dalvexa.editor reply=yes extras=";
 
 } // namespace
 
@@ -116,8 +116,7 @@ TEST_F(EditorApplyTest, WithoutTheCompanionsReplyThereIsNoHandOverAndLaterChange
     int show = -1;
     EXPECT_NE(vconf_get_int(IDLE_CLOCK_SHOW, &show), 0);
     EXPECT_EQ(VconfString(CLOCKS_SET_IDLE), "");
-    EXPECT_EQ(CompanionRequests(),
-              std::vector<std::string>{std::string(COMPANION_REQUEST) + " silent"});
+    EXPECT_EQ(CompanionRequests(), std::vector<std::string>{COMPANION_REQUEST});
     EXPECT_EQ(Answer().extras.at("watch_editor_save"), "true");
 }
 
