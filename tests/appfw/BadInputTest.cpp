@@ -33,9 +33,10 @@ std::string Call(const std::string& appId, const std::string& method,
 
 } // namespace
 
-TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
+TEST_F(AppfwTest, MalformedLaunchAndWindowRequestsGetAnErrorAndALogLine) {
     Prepare();
     const int pid = LaunchPid(kService);
+    const int ui = LaunchPid(kUi);
     std::string many, big(40000, 'a');
     for (size_t i = 0; i <= watch::appfw::kMaxExtras; ++i) // one more than allowed
         many += (i ? ", 'k" : "'k") + std::to_string(i) + "': 'v'";
@@ -62,19 +63,12 @@ TEST_F(AppfwTest, MalformedLaunchRequestsGetAnErrorAndOneLogLine) {
     EXPECT_EQ(
         Call(kService, "Launch", {"{'later': <'f'>, 'reply': <true>, 'extras': <{'k': 'v'}>}"}),
         "");
-    // Only the two good requests reached the application.
-    EXPECT_EQ(Order(pid), "create app_control app_control");
-}
 
-TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
-    Prepare();
-    const int ui = LaunchPid(kUi);
-    const int service = LaunchPid(kService);
     const struct {
         const char* method;
         std::vector<std::string> args;
         const char* logged;
-    } cases[] = {
+    } windowCases[] = {
         {"Key", {"''"}, "not a key name"},
         {"Key", {"'Esc ape\\n'"}, "not a key name"},
         {"Rotary", {"true", "0"}, "notches must be 1 to 1000"},
@@ -83,15 +77,16 @@ TEST_F(AppfwTest, BadWindowRequestsAreRefused) {
         {"Screenshot", {"'/tmp/shot.jpg'"}, "must be absolute"},
         {"Screenshot", {"'/nonexistent/dir/shot.png'"}, "cannot write"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : windowCases) {
         EXPECT_NE(Call(kUi, c.method, c.args), "") << c.logged;
         EXPECT_GE(CountLog("WATCH-APPFW", c.logged, ui), 1) << c.logged;
     }
     // A service application has no window to give input to.
     EXPECT_EQ(Call(kService, "Tap", {"1", "1"}), watch::appfw::kErrorNoWindow);
-    EXPECT_TRUE(WaitForLog("WATCH-APPFW", "has no window", service));
-    EXPECT_TRUE(Alive(ui));
-    EXPECT_TRUE(Alive(service));
+    EXPECT_TRUE(WaitForLog("WATCH-APPFW", "has no window", pid));
+    EXPECT_TRUE(Alive(ui) && Alive(pid));
+    // Only the two good requests reached the service.
+    EXPECT_EQ(Order(pid), "create app_control app_control");
 }
 
 namespace {

@@ -52,10 +52,8 @@ TEST_F(AppfwTest, AServiceAnswersWithEachResultAndRefusesASecondReply) {
     }
     ASSERT_EQ(CreatedPids().size(), 1u);
     const int pid = CreatedPids()[0];
-    ASSERT_TRUE(WaitForLog("APPFW-TEST", "second reply", pid));
-    EXPECT_EQ(CountLog("APPFW-TEST",
-                       "second reply: " + std::to_string(APP_CONTROL_ERROR_INVALID_PARAMETER), pid),
-              1);
+    EXPECT_TRUE(WaitForLog(
+        "APPFW-TEST", "second reply: " + std::to_string(APP_CONTROL_ERROR_INVALID_PARAMETER), pid));
     EXPECT_EQ(CountLog("WATCH-APPFW", "the request was answered already", pid), 1);
     EXPECT_EQ(Order(pid), "create app_control app_control app_control");
 

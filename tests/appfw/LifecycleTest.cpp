@@ -1,6 +1,10 @@
 // The lifecycle of one application: the order of its calls, how it ends, how it starts
-// without a request or without a bus.
+// without a request or without a bus; the activation files that install and boot write.
 #include "AppfwFixture.h"
+#include "watch_appfw.h"
+
+#include <filesystem>
+#include <fstream>
 
 using namespace appfwtest;
 using watchtest::BackgroundProcess;
@@ -50,8 +54,26 @@ TEST_F(AppfwTest, ProgramsStartedByHandEndCleanlyOnSignalsOrRefuseToStart) {
     EXPECT_TRUE(Alive(running));
 }
 
-TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
+TEST_F(AppfwTest, BeforeBootAnApplicationRunsWithoutABusAndBootRewritesTheActivationFiles) {
     Prepare(false);
+    // Install wrote one activation file per application.
+    const std::string dir = mDevice->Root() + "/run/services/";
+    const std::string file = dir + watch::appfw::BusName(kOddService) + ".service";
+    EXPECT_EQ(watchtest::ReadFile(file),
+              "[D-BUS Service]\nName=watch.app.test.appfw._39_5fodd_20service\nExec=" +
+                  ProgramPath("appfw-test-service2") + "\n");
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        files += entry.path().extension() == ".service";
+    EXPECT_EQ(files, 4);
+    // Commands that need the device bus refuse.
+    for (const auto& args : {std::vector<std::string>{"launch", kService},
+                             std::vector<std::string>{"input", "key", "back"}}) {
+        auto r = watchtest::Watchctl(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find("not booted"), std::string::npos) << r.err;
+    }
+
     BackgroundProcess app({ProgramPath("appfw-test-ui")},
                           {"APPFW_TEST_SEND_TO=test.appfw.service"});
     ASSERT_TRUE(WaitForLog("APPFW-TEST", "resume", app.Pid()));
@@ -71,6 +93,13 @@ TEST_F(AppfwTest, WithoutABusAnApplicationStillRunsAndItsRequestsFail) {
     EXPECT_EQ(activated.Wait(10), 1);
     EXPECT_EQ(CountLog("WATCH-APPFW", "cannot connect to it: exiting", activated.Pid()), 1);
     EXPECT_EQ(Order(activated.Pid()), "");
+
+    // Boot writes the files again and drops those of applications that are gone.
+    std::filesystem::remove(file);
+    std::ofstream(dir + "watch.app.gone.service") << "[D-BUS Service]\nName=watch.app.gone\n";
+    mDevice->Boot();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(dir + "watch.app.gone.service"));
 }
 
 TEST_F(AppfwTest, DeviceShutdownOrABusThatGoesAwayEndsItsApplications) {

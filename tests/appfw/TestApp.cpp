@@ -4,7 +4,9 @@
 // reply_twice, reply_result=failed|canceled, exit_without_reply, lower_after_ms=N,
 // hide_after_ms, show_after_ms, send_to=APPID (answer when APPID has). The answer carries
 // the request's extras plus "pid". APPFW_TEST_CREATE=false makes create fail;
-// APPFW_TEST_SEND_TO=APPID makes create send a request to APPID.
+// APPFW_TEST_SEND_TO=APPID makes create send a request to APPID. While a file
+// <device root>/appfw-test.hold exists, every request is kept unanswered as with no_reply
+// (for callers that add no extras of ours).
 #ifdef APPFW_TEST_SERVICE
 #include <Ecore.h>
 #else
@@ -13,6 +15,7 @@
 
 #include "app.h"
 #include "dlog.h"
+#include "watch_device.h"
 
 #include <unistd.h>
 
@@ -32,13 +35,11 @@ Evas_Object* gWin = nullptr;
 #endif
 std::vector<app_control_h> gKept; // clones, destroyed when the framework has ended
 
-void Quit() {
 #ifdef APPFW_TEST_SERVICE
-    service_app_exit();
+void (*const Quit)() = service_app_exit;
 #else
-    ui_app_exit();
+void (*const Quit)() = ui_app_exit;
 #endif
-}
 
 std::string Extra(app_control_h request, const char* key) {
     char* value = nullptr;
@@ -197,7 +198,8 @@ void AppControl(app_control_h request, void*) {
         Quit();
     } else if (!Extra(request, "drop").empty()) {
         LOG("dropped");
-    } else if (!Extra(request, "no_reply").empty()) {
+    } else if (!Extra(request, "no_reply").empty() ||
+               access((watch::DeviceRoot() + "/appfw-test.hold").c_str(), F_OK) == 0) {
         Keep(request);
     } else if (!Extra(request, "send_to").empty()) {
         app_control_h clone = Keep(request);
@@ -217,19 +219,17 @@ void AppControl(app_control_h request, void*) {
 int main(int argc, char** argv) {
 #ifdef APPFW_TEST_SERVICE
     service_app_lifecycle_callback_s callbacks = {};
+    const auto run = service_app_main;
 #else
     ui_app_lifecycle_callback_s callbacks = {};
     callbacks.pause = [](void*) { LOG("pause"); };
     callbacks.resume = [](void*) { LOG("resume"); };
+    const auto run = ui_app_main;
 #endif
     callbacks.create = Create;
     callbacks.terminate = [](void*) { LOG("terminate"); };
     callbacks.app_control = AppControl;
-#ifdef APPFW_TEST_SERVICE
-    const int status = service_app_main(argc, argv, &callbacks, nullptr);
-#else
-    const int status = ui_app_main(argc, argv, &callbacks, nullptr);
-#endif
+    const int status = run(argc, argv, &callbacks, nullptr);
     // Unanswered clones were failed by the framework when it ended.
     for (app_control_h clone : gKept)
         app_control_destroy(clone);

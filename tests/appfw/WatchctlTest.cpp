@@ -1,41 +1,10 @@
-// The watchctl commands of the framework: launch, input, and the activation files that
-// install and boot write.
+// The watchctl commands of the framework: launch and input.
 #include "AppfwFixture.h"
 #include "watch_appfw.h"
-
-#include <filesystem>
-#include <fstream>
 
 using namespace appfwtest;
 using watchtest::Watchctl;
 using Args = std::vector<std::string>;
-
-TEST_F(AppfwTest, InstallAndBootWriteOneActivationFilePerApplication) {
-    Prepare(false);
-    const std::string dir = mDevice->Root() + "/run/services/";
-    const std::string file = dir + watch::appfw::BusName(kOddService) + ".service";
-    EXPECT_EQ(watchtest::ReadFile(file),
-              "[D-BUS Service]\nName=watch.app.test.appfw._39_5fodd_20service\nExec=" +
-                  ProgramPath("appfw-test-service2") + "\n");
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        files += entry.path().extension() == ".service";
-    EXPECT_EQ(files, 4);
-
-    // Before boot, commands that need the device bus refuse.
-    for (const Args& args : {Args{"launch", kService}, Args{"input", "key", "back"}}) {
-        auto r = Watchctl(args);
-        EXPECT_EQ(r.status, 1) << args[0];
-        EXPECT_NE(r.err.find("not booted"), std::string::npos) << r.err;
-    }
-
-    // Boot writes them again and drops those of applications that are gone.
-    std::filesystem::remove(file);
-    std::ofstream(dir + "watch.app.gone.service") << "[D-BUS Service]\nName=watch.app.gone\n";
-    mDevice->Boot();
-    EXPECT_TRUE(std::filesystem::exists(file));
-    EXPECT_FALSE(std::filesystem::exists(dir + "watch.app.gone.service"));
-}
 
 TEST_F(AppfwTest, LaunchPrintsTheReplyOrWhyThereIsNoneAndInputReachesTheFront) {
     Prepare();

@@ -2,6 +2,7 @@
 #include "EditorMain.h"
 #include "EditorViewController.h"
 #include "LoopUtil.h"
+#include "ViewBasicElements.h"
 #include "ViewManager.h"
 
 #include <app.h>
@@ -17,51 +18,20 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/stat.h>
 
 namespace editortest {
-
-namespace {
-
-const char* const PACKAGE_ID = "com.korvane.clock-dalvexa";
-const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
-
-void CollectObjects(Evas_Object* obj, std::vector<Evas_Object*>* out) {
-    out->push_back(obj);
-    if (!evas_object_smart_smart_get(obj))
-        return;
-    Eina_List* members = evas_object_smart_members_get(obj);
-    Eina_List* l;
-    void* member;
-    EINA_LIST_FOREACH(members, l, member)
-    CollectObjects(static_cast<Evas_Object*>(member), out);
-    eina_list_free(members);
-}
-
-bool CollectExtra(app_control_h reply, const char* key, void* data) {
-    char* value = nullptr;
-    if (app_control_get_extra_data(reply, key, &value) == APP_CONTROL_ERROR_NONE && value)
-        (*static_cast<std::map<std::string, std::string>*>(data))[key] = value;
-    free(value);
-    return true;
-}
-
-} // namespace
 
 std::unique_ptr<watchtest::TestDevice> BootEditorDevice() {
     std::unique_ptr<watchtest::TestDevice> device(new watchtest::TestDevice(true));
     const std::string service = device->PackagePath("bin/clock-dalvexa-service");
-    {
-        std::ifstream in(EDITOR_TEST_COMPANION, std::ios::binary);
-        std::ofstream out(service, std::ios::binary);
-        out << in.rdbuf();
-        EXPECT_TRUE(in.good() && out.good()) << "cannot install the companion as " << service;
-    }
-    chmod(service.c_str(), 0755);
+    std::error_code error; // the copy keeps the program's modes
+    std::filesystem::copy_file(EDITOR_TEST_COMPANION, service,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    EXPECT_FALSE(error) << "cannot install the companion as " << service << ": " << error.message();
     device->Boot();
-    setenv("WATCH_APP_ID", EDITOR_APP_ID, 1);
+    setenv("WATCH_APP_ID", appstest::kEditor, 1);
     return device;
 }
 
@@ -76,6 +46,7 @@ void EditorAppTest::SetUp() {
 }
 
 void EditorAppTest::TearDown() {
+    appstest::ForgetLaunches();
     for (auto& process : mBackground)
         process->Wait(5.0);
     mBackground.clear();
@@ -90,8 +61,8 @@ static void Watch(const std::vector<std::string>& args) {
 }
 
 void EditorAppTest::StoreBand(int band) {
-    Watch({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
-           std::to_string(band), "--type", "int"});
+    Watch({"pref", appstest::kPackage, "set", appstest::kBandKey, std::to_string(band), "--type",
+           "int"});
 }
 
 void EditorAppTest::SetCountryCode(const std::string& code) {
@@ -99,7 +70,7 @@ void EditorAppTest::SetCountryCode(const std::string& code) {
 }
 
 void EditorAppTest::SilenceCompanion() {
-    std::ofstream(mDevice->Root() + "/companion.mode") << "silent\n";
+    std::ofstream(mDevice->Root() + "/appfw-test.hold");
 }
 
 void EditorAppTest::Step(const std::string& what, std::function<bool()> until,
@@ -126,23 +97,11 @@ void EditorAppTest::RunSteps() {
         if (step.until && !step.until())
             break;
         ++mNext;
+        step.doneAt = watchtest::Now();
         if (step.action)
             step.action();
-        step.doneAt = watchtest::Now();
     }
     running = false;
-}
-
-Eina_Bool EditorAppTest::RunStepsCb(void* data) {
-    static_cast<EditorAppTest*>(data)->RunSteps();
-    return ECORE_CALLBACK_RENEW;
-}
-
-Eina_Bool EditorAppTest::SafetyCb(void* data) {
-    EditorAppTest* self = static_cast<EditorAppTest*>(data);
-    self->mTimedOut = true;
-    ui_app_exit();
-    return ECORE_CALLBACK_CANCEL;
 }
 
 int EditorAppTest::RunEditor(double timeoutSeconds) {
@@ -151,9 +110,20 @@ int EditorAppTest::RunEditor(double timeoutSeconds) {
     // Started for a launch request, as the device bus starts it: the first request the
     // editor gets is the one the test sends.
     setenv("DBUS_STARTER_ADDRESS", watch::bus::Address().c_str(), 1);
-    Ecore_Timer* poll = ecore_timer_add(0.005, RunStepsCb, this);
-    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(RunStepsCb, this);
-    Ecore_Timer* safety = ecore_timer_add(timeoutSeconds, SafetyCb, this);
+    const Ecore_Task_Cb runSteps = [](void* self) {
+        static_cast<EditorAppTest*>(self)->RunSteps();
+        return ECORE_CALLBACK_RENEW;
+    };
+    Ecore_Timer* poll = ecore_timer_add(0.005, runSteps, this);
+    Ecore_Idle_Exiter* exiter = ecore_idle_exiter_add(runSteps, this);
+    Ecore_Timer* safety = ecore_timer_add(
+        timeoutSeconds,
+        [](void* self) {
+            static_cast<EditorAppTest*>(self)->mTimedOut = true;
+            ui_app_exit();
+            return ECORE_CALLBACK_CANCEL;
+        },
+        this);
 
     char name[] = "clock-dalvexa-editor";
     char* argv[] = {name, nullptr};
@@ -175,26 +145,15 @@ int EditorAppTest::RunEditor(double timeoutSeconds) {
     return status;
 }
 
-void EditorAppTest::SendLaunchRequest(const std::map<std::string, std::string>& extras) {
-    app_control_h request = nullptr;
-    ASSERT_EQ(app_control_create(&request), APP_CONTROL_ERROR_NONE);
-    app_control_set_app_id(request, EDITOR_APP_ID);
-    app_control_set_operation(request, APP_CONTROL_OPERATION_DEFAULT);
-    for (const auto& extra : extras)
-        app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
-    EXPECT_EQ(app_control_send_launch_request(request, OnReplyCb, this), APP_CONTROL_ERROR_NONE);
-    app_control_destroy(request);
-}
-
-void EditorAppTest::OnReplyCb(app_control_h, app_control_h reply, app_control_result_e result,
-                              void* data) {
-    Reply r;
-    r.result = result;
-    r.hasReply = reply != nullptr;
-    r.time = watchtest::Now();
-    if (reply)
-        app_control_foreach_extra_data(reply, CollectExtra, &r.extras);
-    static_cast<EditorAppTest*>(data)->mReplies.push_back(r);
+void EditorAppTest::Launch(const std::vector<std::pair<std::string, std::string>>& extras) {
+    Step(
+        "launched", [] { return NSClockEditor::ViewBasicElements::GetWindow() != nullptr; },
+        [this, extras] {
+            int sent = -1;
+            mReply =
+                appstest::Send(appstest::kEditor, extras, APP_CONTROL_OPERATION_DEFAULT, &sent);
+            EXPECT_EQ(sent, APP_CONTROL_ERROR_NONE);
+        });
 }
 
 std::shared_ptr<NSClockEditor::EditorView> EditorAppTest::View() const {
@@ -212,34 +171,26 @@ Evas_Object* EditorAppTest::Layout() const {
     return view ? view->GetBaseLayout() : nullptr;
 }
 
-Evas_Object* EditorAppTest::Scroller() const {
+int EditorAppTest::ShownPage() const {
     Evas_Object* layout = Layout();
     Evas_Object* pages = layout ? elm_object_part_content_get(layout, "part_scroller") : nullptr;
-    return pages ? elm_object_part_content_get(pages, "part_page") : nullptr;
-}
-
-int EditorAppTest::ShownPage() const {
-    Evas_Object* scroller = Scroller();
-    if (!scroller)
-        return -1;
+    Evas_Object* scroller = pages ? elm_object_part_content_get(pages, "part_page") : nullptr;
     int h = -1, v = -1;
-    elm_scroller_current_page_get(scroller, &h, &v);
+    if (scroller)
+        elm_scroller_current_page_get(scroller, &h, &v);
     return v;
 }
 
-bool EditorAppTest::PagesShown() const {
+Evas_Object* EditorAppTest::OkButton() const {
     Evas_Object* layout = Layout();
-    return layout && elm_object_part_content_get(layout, "part_button_bottom") != nullptr;
+    return layout ? elm_object_part_content_get(layout, "part_button_bottom") : nullptr;
 }
 
 bool EditorAppTest::OkButtonInPlace() const {
-    Evas_Object* layout = Layout();
-    Evas_Object* button =
-        layout ? elm_object_part_content_get(layout, "part_button_bottom") : nullptr;
-    if (!button)
-        return false;
-    int x, y, w, h;
-    evas_object_geometry_get(button, &x, &y, &w, &h);
+    Evas_Object* button = OkButton();
+    int x = 0, y = 0, w = 0, h = 0;
+    if (button)
+        evas_object_geometry_get(button, &x, &y, &w, &h);
     // At rest its lower edge is at the screen's (the button may be a pixel taller than
     // its part); while it slides in, it is lower.
     return h > 0 && y + h <= 361;
@@ -258,14 +209,9 @@ bool EditorAppTest::TutorialFadedIn() const {
 
 Evas_Object* EditorAppTest::Notice() const {
     Evas_Object* layout = Layout();
-    if (!layout)
-        return nullptr;
-    Evas* canvas = evas_object_evas_get(layout);
-    std::vector<Evas_Object*> all;
-    for (Evas_Object* o = evas_object_bottom_get(canvas); o; o = evas_object_above_get(o))
-        CollectObjects(o, &all);
     Evas_Object* top = nullptr; // a newer notice is stacked above the one it replaces
-    for (Evas_Object* o : all) {
+    for (Evas_Object* o = layout ? evas_object_bottom_get(evas_object_evas_get(layout)) : nullptr;
+         o; o = evas_object_above_get(o)) {
         const char* type = evas_object_type_get(o);
         const char* style =
             type && strcmp(type, "elm_popup") == 0 ? elm_object_style_get(o) : nullptr;
@@ -317,11 +263,6 @@ void EditorAppTest::Background(const std::vector<std::string>& watchctlArgs) {
     mBackground.emplace_back(new watchtest::BackgroundProcess(argv));
 }
 
-void EditorAppTest::SetBandElsewhere(int band) {
-    Watch({"pref", PACKAGE_ID, "set", NSClockEditor::EditorView::ColorBandKey(),
-           std::to_string(band)});
-}
-
 void EditorAppTest::SetVconfIntElsewhere(const std::string& key, int value) {
     Watch({"vconf", "set", key, std::to_string(value), "--type", "int"});
 }
@@ -340,10 +281,6 @@ int EditorAppTest::StoredBand() const {
     return band;
 }
 
-bool EditorAppTest::VconfInt(const std::string& key, int* value) const {
-    return vconf_get_int(key.c_str(), value) == 0;
-}
-
 std::string EditorAppTest::VconfString(const std::string& key) const {
     char* value = vconf_get_str(key.c_str());
     std::string text = value ? value : "";
@@ -353,25 +290,18 @@ std::string EditorAppTest::VconfString(const std::string& key) const {
 
 std::vector<std::string> EditorAppTest::CompanionRequests() const {
     std::vector<std::string> lines;
-    std::istringstream in(watchtest::ReadFile(mDevice->Root() + "/companion.log"));
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
+    for (const watchtest::LogEntry& e : appstest::DeviceLog("APPFW-TEST")) {
+        if (e.message.rfind("app_control ", 0) == 0)
+            lines.push_back(e.message);
+    }
     return lines;
 }
 
-std::vector<std::string> EditorAppTest::EditorLog() const {
+std::vector<std::string> EditorLog(const watchtest::LogCapture& log) {
     std::vector<std::string> bodies;
-    for (const std::string& m : mLog.Messages("CLOCK-DALVEXA-EDITOR"))
+    for (const std::string& m : log.Messages("CLOCK-DALVEXA-EDITOR"))
         bodies.push_back(watchtest::LogBody(m));
     return bodies;
-}
-
-int EditorAppTest::CountEditorLog(const std::string& body) const {
-    int n = 0;
-    for (const std::string& b : EditorLog())
-        n += b == body;
-    return n;
 }
 
 } // namespace editortest

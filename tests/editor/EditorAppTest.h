@@ -5,6 +5,7 @@
 // then acting; RunEditor() runs the program until it ends by itself.
 #pragma once
 
+#include "AppsTestUtil.h"
 #include "EditorView.h"
 #include "LogCapture.h"
 #include "TestDevice.h"
@@ -12,25 +13,24 @@
 #include <Elementary.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace editortest {
 
-// A booted test device whose companion service is the test's stand-in (it records the
-// requests it gets), with this process as the editor (WATCH_APP_ID).
+// A booted test device whose companion service is the framework's test service (it logs
+// the requests it gets), with this process as the editor (WATCH_APP_ID).
 std::unique_ptr<watchtest::TestDevice> BootEditorDevice();
 
-// One answer to the test's launch request.
-struct Reply {
-    int result = 0;
-    bool hasReply = false;
-    std::map<std::string, std::string> extras;
-    double time = 0; // monotonic seconds
-};
+// Bodies of the editor's lines in a capture, in order.
+std::vector<std::string> EditorLog(const watchtest::LogCapture& log);
+inline int CountBody(const watchtest::LogCapture& log, const std::string& body) {
+    const std::vector<std::string> bodies = EditorLog(log);
+    return static_cast<int>(std::count(bodies.begin(), bodies.end(), body));
+}
 
 class EditorAppTest : public ::testing::Test {
   protected:
@@ -38,12 +38,14 @@ class EditorAppTest : public ::testing::Test {
     void TearDown() override;
 
     // Device set-up, before RunEditor.
-    void StoreBand(int band); // the stored colour band
+    // Stores the colour band as another process of the device does (before or while the
+    // editor runs).
+    void StoreBand(int band);
     void SetCountryCode(const std::string& code);
-    void SilenceCompanion(); // the companion service records requests but never answers
+    void SilenceCompanion(); // the companion service logs requests but never answers
 
     // Script. A step waits until `until` holds (checked every few milliseconds and after
-    // every loop iteration), then runs `action` and records the time.
+    // every loop iteration), records the time and runs `action`.
     void Step(const std::string& what, std::function<bool()> until,
               std::function<void()> action = nullptr);
     void Do(const std::string& what, std::function<void()> action) { Step(what, nullptr, action); }
@@ -53,16 +55,22 @@ class EditorAppTest : public ::testing::Test {
     double StepTime(const std::string& what) const;
     double ExitTime() const { return mExitTime; }
 
-    // The caller: sends the launch request (from a step) and records its replies.
-    void SendLaunchRequest(const std::map<std::string, std::string>& extras = {});
-    const std::vector<Reply>& Replies() const { return mReplies; }
+    // The caller: a first step that sends the launch request once the editor's window is
+    // there, and the answer to it.
+    void Launch(const std::vector<std::pair<std::string, std::string>>& extras = {});
+    bool Answered() const { return mReply && mReply->called; }
+    const appstest::Reply& Answer() const {
+        static const appstest::Reply none;
+        return mReply ? *mReply : none;
+    }
 
     // The running editor.
     std::shared_ptr<NSClockEditor::EditorView> View() const;
     Evas_Object* Layout() const;
-    Evas_Object* Scroller() const;
-    int ShownPage() const;   // the page the scroller shows
-    bool PagesShown() const; // the OK button is in place: the interactive screen
+    int ShownPage() const; // the page the scroller shows
+    Evas_Object* OkButton() const;
+    // The OK button is there: the interactive screen.
+    bool PagesShown() const { return OkButton() != nullptr; }
     // The OK button has slid in and sits on the bottom edge: it can be tapped.
     bool OkButtonInPlace() const;
     Evas_Object* Notice() const; // the shown "toast/circle" popup, or null
@@ -81,18 +89,14 @@ class EditorAppTest : public ::testing::Test {
     void Background(const std::vector<std::string>& watchctlArgs);
 
     // Another process of the device changes a setting.
-    void SetBandElsewhere(int band);
     void SetVconfIntElsewhere(const std::string& key, int value);
     // Writes an int vconf key without announcing the change: a writer that nobody hears.
     void SetVconfIntUnannounced(const std::string& key, int value);
 
     int StoredBand() const; // -1 when none is stored
-    bool VconfInt(const std::string& key, int* value) const;
     std::string VconfString(const std::string& key) const;
-    std::vector<std::string> CompanionRequests() const;
-    // Bodies of the editor's log lines, in order.
-    std::vector<std::string> EditorLog() const;
-    int CountEditorLog(const std::string& body) const;
+    std::vector<std::string> CompanionRequests() const; // its "app_control ..." lines
+    int CountEditorLog(const std::string& body) const { return CountBody(mLog, body); }
 
     watchtest::LogCapture mLog;
     std::unique_ptr<watchtest::TestDevice> mDevice;
@@ -104,17 +108,13 @@ class EditorAppTest : public ::testing::Test {
         std::function<void()> action;
         double doneAt = 0;
     };
-    static Eina_Bool RunStepsCb(void* data);
-    static Eina_Bool SafetyCb(void* data);
-    static void OnReplyCb(app_control_h request, app_control_h reply, app_control_result_e result,
-                          void* data);
     void RunSteps();
 
     std::vector<ScriptStep> mSteps;
     size_t mNext = 0;
     bool mTimedOut = false;
     double mExitTime = 0;
-    std::vector<Reply> mReplies;
+    std::shared_ptr<appstest::Reply> mReply;
     std::vector<std::unique_ptr<watchtest::BackgroundProcess>> mBackground;
 };
 

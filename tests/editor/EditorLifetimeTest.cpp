@@ -2,19 +2,11 @@
 // transits, timers and the companion's reply are still on their way: nothing may reach
 // the gone view (the sanitizer build turns any such access into a failure).
 #include "EditorAppTest.h"
-#include "EditorView.h"
 #include "EditorViewController.h"
-#include "LogCapture.h"
 #include "LoopUtil.h"
-#include "TestDevice.h"
-#include "ViewBasicElements.h"
-#include "EditorMain.h"
+#include "StackFixture.h"
 
-#include <Efreet.h>
 #include <vconf.h>
-#include <watch_theme.h>
-
-#include <gtest/gtest.h>
 
 using NSClockEditor::ViewBasicElements;
 using NSClockEditor::ViewController;
@@ -28,11 +20,7 @@ class EditorLifetimeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         mDevice = editortest::BootEditorDevice();
-
-        ecore_app_no_system_modules();
-        efreet_cache_disable();
-        ASSERT_GT(elm_init(0, nullptr), 0);
-        ASSERT_EQ(watch_theme_apply(), 0);
+        watchtest::InitToolkit();
         ASSERT_EQ(mElements.SetupViewBasicElements(), 0) << mLog.Dump();
 
         mController = CreateEditorViewController();
@@ -48,13 +36,7 @@ class EditorLifetimeTest : public ::testing::Test {
         mDevice.reset();
     }
 
-    bool Logged(const std::string& body) const {
-        for (const std::string& m : mLog.Messages("CLOCK-DALVEXA-EDITOR")) {
-            if (LogBody(m) == body)
-                return true;
-        }
-        return false;
-    }
+    bool Logged(const std::string& body) const { return editortest::CountBody(mLog, body) > 0; }
     std::shared_ptr<NSClockEditor::EditorView> View() const {
         return std::dynamic_pointer_cast<NSClockEditor::EditorView>(mController->GetView());
     }
@@ -97,13 +79,8 @@ TEST_F(EditorLifetimeTest, WidgetsDeletedDuringTheOpeningZoom) {
     ASSERT_TRUE(RunLoopUntil([&] { return Logged("ViewStartAnimatorIdler"); }));
     evas_object_del(mBase); // the main layout and all it holds
     // The zoom still ends; the view finds its layout gone and builds nothing.
-    ASSERT_TRUE(RunLoopUntil([&] {
-        for (const std::string& m : mLog.Messages("CLOCK-DALVEXA-EDITOR")) {
-            if (LogBody(m).find("(pThis->mLayout == NULL) [return]") != std::string::npos)
-                return true;
-        }
-        return false;
-    })) << mLog.Dump();
+    ASSERT_TRUE(RunLoopUntil([&] { return mLog.Contains("(pThis->mLayout == NULL) [return]"); }))
+        << mLog.Dump();
     View()->ShowColorPage(); // no scroller any more
     EXPECT_TRUE(Logged("mScroller is NULL"));
 }
