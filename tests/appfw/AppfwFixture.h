@@ -22,6 +22,7 @@ constexpr const char* kUi2 = "test.appfw.ui2";
 constexpr const char* kService = "test.appfw.service";
 constexpr const char* kOddService = "test.appfw.9_odd service";
 
+using appstest::CountLog;
 using appstest::Reply;
 using Extras = std::vector<std::pair<std::string, std::string>>;
 
@@ -57,13 +58,10 @@ class AppfwTest : public ::testing::Test {
         return atoi(Launch(appId, extras)->extras["pid"].c_str());
     }
 
-    std::vector<watchtest::LogEntry> Log(const std::string& tag, int pid = 0) const {
-        return watchtest::ReadDeviceLog(mDevice->Root() + "/log/watch.log", tag, pid);
-    }
     // Messages of the test applications ("APPFW-TEST") of one process, in order.
     std::vector<std::string> AppLines(int pid) const {
         std::vector<std::string> lines;
-        for (const watchtest::LogEntry& e : Log("APPFW-TEST", pid))
+        for (const watchtest::LogEntry& e : appstest::DeviceLog("APPFW-TEST", pid))
             lines.push_back(e.message);
         return lines;
     }
@@ -78,12 +76,6 @@ class AppfwTest : public ::testing::Test {
         }
         return out;
     }
-    int CountLog(const std::string& tag, const std::string& part, int pid = 0) const {
-        int n = 0;
-        for (const watchtest::LogEntry& e : Log(tag, pid))
-            n += e.message.find(part) != std::string::npos;
-        return n;
-    }
     // Runs the loop until the log holds `count` lines of tag containing part.
     bool WaitForLog(const std::string& tag, const std::string& part, int pid = 0, int count = 1) {
         return watchtest::RunLoopUntilEvery([&] { return CountLog(tag, part, pid) >= count; }, 0.02,
@@ -92,7 +84,7 @@ class AppfwTest : public ::testing::Test {
     // Pids of the processes that logged "create".
     std::vector<int> CreatedPids() const {
         std::vector<int> pids;
-        for (const watchtest::LogEntry& e : Log("APPFW-TEST"))
+        for (const watchtest::LogEntry& e : appstest::DeviceLog("APPFW-TEST"))
             if (e.message == "create")
                 pids.push_back(e.pid);
         return pids;

@@ -297,11 +297,4 @@ std::vector<std::string> EditorAppTest::CompanionRequests() const {
     return lines;
 }
 
-std::vector<std::string> EditorLog(const watchtest::LogCapture& log) {
-    std::vector<std::string> bodies;
-    for (const std::string& m : log.Messages("CLOCK-DALVEXA-EDITOR"))
-        bodies.push_back(watchtest::LogBody(m));
-    return bodies;
-}
-
 } // namespace editortest

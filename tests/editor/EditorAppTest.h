@@ -13,7 +13,6 @@
 #include <Elementary.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,16 +20,11 @@
 
 namespace editortest {
 
+constexpr const char* kEditorTag = "CLOCK-DALVEXA-EDITOR";
+
 // A booted test device whose companion service is the framework's test service (it logs
 // the requests it gets), with this process as the editor (WATCH_APP_ID).
 std::unique_ptr<watchtest::TestDevice> BootEditorDevice();
-
-// Bodies of the editor's lines in a capture, in order.
-std::vector<std::string> EditorLog(const watchtest::LogCapture& log);
-inline int CountBody(const watchtest::LogCapture& log, const std::string& body) {
-    const std::vector<std::string> bodies = EditorLog(log);
-    return static_cast<int>(std::count(bodies.begin(), bodies.end(), body));
-}
 
 class EditorAppTest : public ::testing::Test {
   protected:
@@ -96,7 +90,7 @@ class EditorAppTest : public ::testing::Test {
     int StoredBand() const; // -1 when none is stored
     std::string VconfString(const std::string& key) const;
     std::vector<std::string> CompanionRequests() const; // its "app_control ..." lines
-    int CountEditorLog(const std::string& body) const { return CountBody(mLog, body); }
+    int CountEditorLog(const std::string& body) const { return mLog.CountBody(kEditorTag, body); }
 
     watchtest::LogCapture mLog;
     std::unique_ptr<watchtest::TestDevice> mDevice;

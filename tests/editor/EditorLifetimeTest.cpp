@@ -36,7 +36,9 @@ class EditorLifetimeTest : public ::testing::Test {
         mDevice.reset();
     }
 
-    bool Logged(const std::string& body) const { return editortest::CountBody(mLog, body) > 0; }
+    bool Logged(const std::string& body) const {
+        return mLog.CountBody(editortest::kEditorTag, body) > 0;
+    }
     std::shared_ptr<NSClockEditor::EditorView> View() const {
         return std::dynamic_pointer_cast<NSClockEditor::EditorView>(mController->GetView());
     }
@@ -93,7 +95,7 @@ TEST_F(EditorLifetimeTest, ReleasedDuringTheOkAnimationWithTheCompanionsReplyOnI
     mController.reset();
     // The companion answers the request the gone view sent: the answer finds no view.
     ASSERT_TRUE(RunLoopUntil([&] {
-        for (const std::string& m : mLog.Messages("CLOCK-DALVEXA-EDITOR")) {
+        for (const std::string& m : mLog.Messages(editortest::kEditorTag)) {
             const std::string body = LogBody(m);
             if (body.find("ReplyCB") != std::string::npos &&
                 body.find("(pThis == NULL) [return]") != std::string::npos)

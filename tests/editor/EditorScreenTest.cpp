@@ -9,7 +9,6 @@
 #include <algorithm>
 
 using editortest::EditorAppTest;
-using editortest::EditorLog;
 
 namespace {
 
@@ -59,8 +58,9 @@ TEST_F(EditorAppTest, FirstLaunchOpensOnBlueAndAPauseEndsItWithOneFalseReply) {
     EXPECT_EQ(RunEditor(), 0);
 
     // Two animator frames, the band read, the zoom's end; the pause; nothing sent.
-    EXPECT_EQ(Only(EditorLog(mLog), {"ViewStartAnimator", "ColorBand: 0", "ViewStartAnimatorIdler",
-                                     "OnAppPaused", "SendXMLToMobile"}),
+    EXPECT_EQ(Only(mLog.Bodies(editortest::kEditorTag),
+                   {"ViewStartAnimator", "ColorBand: 0", "ViewStartAnimatorIdler", "OnAppPaused",
+                    "SendXMLToMobile"}),
               (std::vector<std::string>{"ViewStartAnimator", "ViewStartAnimator", "ColorBand: 0",
                                         "ViewStartAnimatorIdler", "OnAppPaused"}))
         << mLog.Dump();

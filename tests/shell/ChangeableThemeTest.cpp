@@ -24,17 +24,8 @@ class ThemeTables : public ::testing::Test {
     void SetUp() override { InitToolkit(); }
     void TearDown() override { elm_shutdown(); }
 
-    // Bodies of the lines logged under the theme's tag, a guard line cut down to its
-    // "(condition) [return]".
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (const std::string& message : mLog.Messages("CLOCK-COMMON")) {
-            const std::string body = LogBody(message);
-            const size_t open = body.find("] (");
-            lines.push_back(open == std::string::npos ? body : body.substr(open + 2));
-        }
-        return lines;
-    }
+    // Bodies of the lines logged under the theme's tag.
+    std::vector<std::string> Lines() const { return mLog.Bodies("CLOCK-COMMON"); }
 
     LogCapture mLog;
 };

@@ -41,6 +41,22 @@ int LogCapture::Count(const std::string& part) const {
     }));
 }
 
+std::vector<std::string> LogCapture::Bodies(const std::string& tag) const {
+    std::vector<std::string> bodies;
+    for (const std::string& message : Messages(tag)) {
+        const std::string body = LogBody(message);
+        const size_t guard = body.find("] (");
+        const bool isGuard = body.rfind('[', 0) == 0 && guard != std::string::npos;
+        bodies.push_back(isGuard ? body.substr(guard + 2) : body);
+    }
+    return bodies;
+}
+
+int LogCapture::CountBody(const std::string& tag, const std::string& body) const {
+    const std::vector<std::string> bodies = Bodies(tag);
+    return static_cast<int>(std::count(bodies.begin(), bodies.end(), body));
+}
+
 void LogCapture::Clear() {
     std::lock_guard<std::mutex> lock(mMutex);
     mLines.clear();

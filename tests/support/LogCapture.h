@@ -24,6 +24,10 @@ class LogCapture {
     // Number of messages that contain `part`.
     int Count(const std::string& part) const;
     bool Contains(const std::string& part) const { return Count(part) > 0; }
+    // The bodies (LogBody) of one tag's messages, in order, a guard line cut down to its
+    // "(condition) [kind]"; and how many of them equal `body`.
+    std::vector<std::string> Bodies(const std::string& tag) const;
+    int CountBody(const std::string& tag, const std::string& body) const;
     void Clear();
     // Every message, one per line, for failure output.
     std::string Dump() const;

@@ -84,7 +84,7 @@ TEST_F(ViewStackKeys, DuringATransitionTheKeyIsLostAndPopViewWaits) {
     Push("B");
     mLog.Clear();
     Back();
-    EXPECT_EQ(CountGuard("ViewManager::mIsTransiting == true"), 1) << mLog.Dump();
+    EXPECT_EQ(CountStackLines("(ViewManager::mIsTransiting == true) [return]"), 1) << mLog.Dump();
     mManager->PopView();
     EXPECT_TRUE(ViewManager::HasPendingRequest());
     EXPECT_EQ(CountStackLines("ViewPopCb, Back called"), 0);

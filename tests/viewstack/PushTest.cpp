@@ -11,7 +11,7 @@ namespace {
 
 class ViewStackPush : public StackTest {};
 
-const char* const TRANSIT_GUARD = "ViewManager::mIsTransiting == true";
+const char* const TRANSIT_GUARD = "(ViewManager::mIsTransiting == true) [return]";
 
 } // namespace
 
@@ -51,11 +51,11 @@ TEST_F(ViewStackPush, DuringATransitionWaitsForItsEndAndThenOneFrame) {
     // Frames during the transition: the runner only logs that it waits.
     Frame();
     Frame();
-    EXPECT_EQ(CountGuard(TRANSIT_GUARD), 2) << mLog.Dump();
+    EXPECT_EQ(CountStackLines(TRANSIT_GUARD), 2) << mLog.Dump();
     EXPECT_EQ(CountStackLines("PushViewAnimator"), 0);
     // No frame, no progress: loop time alone does not run the request.
     RunLoopFor(0.05);
-    EXPECT_EQ(CountGuard(TRANSIT_GUARD), 2);
+    EXPECT_EQ(CountStackLines(TRANSIT_GUARD), 2);
 
     ASSERT_TRUE(FinishTransition()) << mLog.Dump();
     EXPECT_TRUE(CallsOf("C").empty());

@@ -120,31 +120,4 @@ void StackTest::ExpectStackMatchesNaviframe() {
     }
 }
 
-std::vector<std::string> StackTest::StackLines() const {
-    std::vector<std::string> lines;
-    for (const std::string& message : mLog.Messages("CLOCK-DALVEXA-EDITOR"))
-        lines.push_back(LogBody(message));
-    return lines;
-}
-
-int StackTest::CountGuard(const std::string& condition, const std::string& kind) const {
-    const std::string tail = "(" + condition + ") [" + kind + "]";
-    int n = 0;
-    for (const std::string& line : StackLines()) {
-        if (line.size() >= tail.size() &&
-            line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
-            ++n;
-    }
-    return n;
-}
-
-int StackTest::CountStackLines(const std::string& body) const {
-    int n = 0;
-    for (const std::string& line : StackLines()) {
-        if (line == body)
-            ++n;
-    }
-    return n;
-}
-
 } // namespace watchtest

@@ -45,11 +45,11 @@ class StackTest : public ::testing::Test {
     std::vector<std::string> StackNames();
     // The stack's entries own the naviframe's items, in the same order.
     void ExpectStackMatchesNaviframe();
-    // Lines of the view stack's tag, as their bodies.
-    std::vector<std::string> StackLines() const;
-    int CountStackLines(const std::string& body) const;
-    // Guard lines of the view stack's tag with that condition text and kind.
-    int CountGuard(const std::string& condition, const std::string& kind = "return") const;
+    // Lines of the view stack's tag, as their bodies (a guard line as "(condition) [kind]").
+    std::vector<std::string> StackLines() const { return mLog.Bodies("CLOCK-DALVEXA-EDITOR"); }
+    int CountStackLines(const std::string& body) const {
+        return mLog.CountBody("CLOCK-DALVEXA-EDITOR", body);
+    }
 
     LogCapture mLog;
     NSClockEditor::ViewBasicElements mElements;
