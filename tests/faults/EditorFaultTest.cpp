@@ -66,8 +66,8 @@ class EditorFaultTest : public appstest::InstalledEditorTest {
     }
 
     // One detent clockwise, then OK: the caller hears that the band was saved, the band is
-    // stored and goes to the phone in one more message, and the editor hands over and ends
-    // by itself, cleanly.
+    // stored and goes to the phone in one more message, and the editor hands over to the
+    // face and ends by itself, cleanly.
     void ApplyNextBand(const std::shared_ptr<appstest::Reply>& reply, int expected) {
         const size_t told = Outbox().size();
         ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
@@ -88,6 +88,10 @@ class EditorFaultTest : public appstest::InstalledEditorTest {
             << "the editor still runs after the hand-over\n"
             << appstest::DumpLog();
         EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
+        // The face comes in front once its launch is delivered; an editor started before
+        // that would be paused by it, and a pause ends the editor.
+        EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kFace); }))
+            << appstest::DumpLog();
     }
 };
 
