@@ -27,6 +27,9 @@ class InstalledEditorTest : public ::testing::Test {
     // shotDir: where the test's screenshots go.
     explicit InstalledEditorTest(std::string shotDir) : mShotDir(std::move(shotDir)) {}
 
+    // The middle of the OK button on the screen, where `watchctl input tap` presses it.
+    static constexpr int kOkX = 180, kOkY = 330;
+
     void SetUp() override {
         ecore_app_no_system_modules();
         ecore_evas_init();

@@ -29,7 +29,6 @@ const char kEditorTag[] = "CLOCK-DALVEXA-EDITOR";
 const char kCommonTag[] = "CLOCK-COMMON";
 const char kThemeTag[] = "WATCH-UXT";
 const std::string kShotDir = WATCH_TEST_BINARY_DIR "/fault-shots/";
-constexpr int kOkX = 180, kOkY = 330;
 
 class EditorFaultTest : public appstest::InstalledEditorTest {
   protected:

@@ -70,8 +70,6 @@ class SystemTest : public appstest::InstalledEditorTest {
     }
 };
 
-constexpr int kOkX = 180, kOkY = 330;
-
 // What a program printed to stderr, without the toolkit's report of an animator thread
 // that overslept: a starved machine's, which a test on a busy one may get any time.
 std::string Noise(const std::string& err) {
