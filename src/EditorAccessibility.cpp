@@ -54,10 +54,33 @@ std::string ApplyButtonName(int band) {
 void SetName(Evas_Object* obj, const std::string& name, bool announce) {
     if (obj == NULL)
         return;
+    const char* old = efl_access_object_i18n_name_get(obj);
+    const bool changed = old == NULL || name != old;
     efl_access_object_i18n_name_set(obj, name.c_str());
-    if (announce && ScreenReaderOn())
+    if (announce && changed && ScreenReaderOn())
         efl_access_object_event_emit(obj, EFL_ACCESS_OBJECT_EVENT_PROPERTY_CHANGED,
                                      const_cast<char*>("i18n_name"));
+}
+
+void NameWindow(Evas_Object* obj, const char* titleId) {
+    Evas_Object* win = obj ? elm_object_top_widget_get(obj) : NULL;
+    SetName(win, dgettext(TEXT_DOMAIN, titleId), true);
+}
+
+void KeepInTree(Evas_Object* obj) {
+    if (obj != NULL)
+        efl_access_object_access_type_set(obj, EFL_ACCESS_TYPE_REGULAR);
+}
+
+void FocusPage(Evas_Object* const pages[], int count, int shown) {
+    for (int band = 0; band < count; ++band) {
+        if (pages[band] != NULL && band != shown)
+            elm_object_focus_allow_set(pages[band], EINA_FALSE);
+    }
+    if (shown < 0 || shown >= count || pages[shown] == NULL)
+        return;
+    elm_object_focus_allow_set(pages[shown], EINA_TRUE);
+    elm_object_focus_set(pages[shown], EINA_TRUE);
 }
 
 bool ScreenReaderOn() {

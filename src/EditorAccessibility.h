@@ -15,8 +15,16 @@ namespace EditorAccessibility {
 std::string ColorPageName(int band, int count);
 // The OK button while `band` is shown; empty for a band out of range.
 std::string ApplyButtonName(int band);
-// Names obj; with `announce` (and a screen reader on) the name is read out as new.
+// Names obj; with `announce` (and a screen reader on) a name that changed is read out.
 void SetName(Evas_Object* obj, const std::string& name, bool announce);
+// Names the window that holds obj after the screen's title, in the display language.
+void NameWindow(Evas_Object* obj, const char* titleId);
+// Keeps a container in the accessible tree. The toolkit leaves a box out of the tree but
+// still gives it to its children's clients as their parent, an object they cannot reach.
+void KeepInTree(Evas_Object* obj);
+// Gives the keyboard focus to the page shown, the only page that can take it: a screen
+// reader follows the focus, and Tab goes on from there to the OK button.
+void FocusPage(Evas_Object* const pages[], int count, int shown);
 // True while the bridge is on.
 bool ScreenReaderOn();
 

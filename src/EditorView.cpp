@@ -145,6 +145,7 @@ Evas_Object* EditorView::Create(Evas_Object* parent, std::shared_ptr<ViewData> v
         Track(&mScroller, CreatePageScroller(mPageLayout));
         if (mScroller != NULL) {
             Track(&mPageBox, helper.CreateBox(mScroller, false));
+            EditorAccessibility::KeepInTree(mPageBox);
             elm_object_content_set(mScroller, mPageBox);
         }
         elm_object_part_content_set(mPageLayout, "part_page", mScroller);
@@ -338,8 +339,6 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
 
     Evas_Object* button = helper.CreateBottomButton(pThis->mLayout);
     pThis->Track(&pThis->mOkButton, button);
-    // The bezel and Return drive the screen; no keyboard focus on the button.
-    elm_object_focus_allow_set(button, EINA_FALSE);
     evas_object_smart_callback_add(button, "clicked", SButtonOkClickedCB, pThis);
     elm_layout_content_set(pThis->mLayout, "part_button_bottom", button);
     edje_object_signal_emit(elm_layout_edje_get(pThis->mLayout), "button,show", "*");
@@ -361,13 +360,15 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     pThis->mAccessBridgeHandler = ecore_event_handler_add(ELM_EVENT_ATSPI_BRIDGE_STATE_CHANGED,
                                                           OnAccessBridgeChangedCB, pThis);
     pThis->NameColorPages(true);
+    EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
 }
 
 void EditorView::NameColorPages(bool announce) {
     using namespace EditorAccessibility;
     const int count = sizeof(mPages) / sizeof(mPages[0]);
+    NameWindow(mLayout, "WDS_CLOCK_MBODY_COLOR");
     for (int band = 0; band < count; ++band)
-        SetName(mPages[band], ColorPageName(band, count), announce && band == mColorBand);
+        SetName(mPages[band], ColorPageName(band, count), announce);
     SetName(mOkButton, ApplyButtonName(mColorBand), announce);
 }
 
@@ -413,7 +414,8 @@ void EditorView::MainViewEditTutorialClicked(void* data, Evas_Object* /*obj*/,
 Evas_Object* EditorView::CreateColorPage(int band) {
     ElementaryHelper helper;
     std::string edjPath = mEditorViewDataPtr ? mEditorViewDataPtr->GetEditorViewEDJPath() : "";
-    Evas_Object* page = helper.CreateExpandLayout(mPageLayout, edjPath.c_str(), "Page");
+    // Made a child of the box it goes into, so that it has its place in the accessible tree.
+    Evas_Object* page = helper.CreateExpandLayout(mPageBox, edjPath.c_str(), "Page");
     if (page == NULL)
         return NULL;
     Evas_Object* image = evas_object_image_filled_add(evas_object_evas_get(page));
@@ -502,6 +504,7 @@ Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
     if (pThis->mIsOkClicked)
         return EINA_FALSE;
 
+    const int band = pThis->mColorBand;
     if (info->direction == EEXT_ROTARY_DIRECTION_CLOCKWISE) {
         if (pThis->mColorBand <= COLOR_BAND_MAX - 1) {
             pThis->mColorBand++;
@@ -513,7 +516,11 @@ Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
             pThis->ShowColorPage();
         }
     }
-    pThis->NameColorPages(true);
+    // At a clamp nothing moved, and nothing new is said.
+    if (pThis->mColorBand != band) {
+        pThis->NameColorPages(true);
+        EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
+    }
     return EINA_FALSE;
 }
 

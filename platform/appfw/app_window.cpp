@@ -1,5 +1,7 @@
 // Window tracking through Elementary's window trap (the same calls reach it on every
 // engine, the buffer engine included), and input fed into a window's canvas.
+#define EFL_BETA_API_SUPPORT
+#define EFL_ACCESS_OBJECT_PROTECTED
 #include "app_window.h"
 
 #include <Elementary.h>
@@ -189,6 +191,19 @@ void Start(ChangeCallback callback) {
 
 void Stop() {
     gCallback = nullptr;
+}
+
+void AnnounceActive() {
+    for (Window* w : gWindows) {
+        if (!Visible(w) || !elm_win_focus_get(w->object))
+            continue;
+        efl_access_window_activated_signal_emit(w->object);
+        efl_access_state_changed_signal_emit(w->object, EFL_ACCESS_STATE_TYPE_ACTIVE, EINA_TRUE);
+        Evas_Object* focused = elm_object_focused_object_get(w->object);
+        if (focused)
+            efl_access_state_changed_signal_emit(focused, EFL_ACCESS_STATE_TYPE_FOCUSED,
+                                                 EINA_TRUE);
+    }
 }
 
 bool WantFront() {

@@ -22,6 +22,10 @@ bool WantFront();
 // Lowered by elm_win_lower or a pause request; cleared when a window is raised again.
 void SetLowered(bool lowered);
 
+// Tells assistive technology again which window is active and what has the focus in it,
+// for an accessibility bridge that came up after the window manager gave the focus.
+void AnnounceActive();
+
 // Real events on the front window's canvas; false with a reason when there is no window.
 bool FeedRotary(bool clockwise, unsigned notches, std::string* error);
 bool FeedKey(const std::string& key, std::string* error);

@@ -1,7 +1,10 @@
 #include "screen_reader.h"
+#include "app_window.h"
 #include "dlog.h"
 
 #include <Ecore.h>
+#include <Ecore_Input.h>
+#include <Ecore_Input_Evas.h>
 #include <Eldbus.h>
 #include <Elementary.h>
 
@@ -18,6 +21,9 @@ const char* const kTag = "WATCH-APPFW";
 const char* const kA11yBus = "org.a11y.Bus";
 const char* const kA11yPath = "/org/a11y/bus";
 const char* const kStatusInterface = "org.a11y.Status";
+// A screen reader sets IsEnabled when it starts; a desktop's setting sets
+// ScreenReaderEnabled. Either one switches the bridge on.
+const char* const kIsEnabled = "IsEnabled";
 const char* const kScreenReaderEnabled = "ScreenReaderEnabled";
 // The session bus is asked once the application has opened: its start never waits for it.
 const double kConnectDelay = 0.5;
@@ -30,12 +36,17 @@ struct Watch {
     Eldbus_Object* object = nullptr; // holds the proxy, its signal handler and calls
     Eldbus_Proxy* properties = nullptr;
     Eldbus_Pending* get = nullptr;
+    Ecore_Event_Handler* bridgeHandler = nullptr;
+    Ecore_Event_Filter* keyFilter = nullptr;
+    bool isEnabled = false;
+    bool screenReaderEnabled = false;
     bool bridgeOn = false;
 };
 
 Watch* gWatch = nullptr;
 
-void SetBridge(Watch* watch, bool on) {
+void SetBridge(Watch* watch) {
+    const bool on = watch->isEnabled || watch->screenReaderEnabled;
     if (watch->bridgeOn == on)
         return;
     watch->bridgeOn = on;
@@ -52,12 +63,28 @@ bool BoolOf(Eldbus_Message_Iter* variant) {
     return variant && eldbus_message_iter_arguments_get(variant, "b", &value) && value;
 }
 
-void OnGet(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
+// Takes the status properties of an a{sv}; the others are left as they are.
+void ReadStatus(Watch* watch, Eldbus_Message_Iter* properties) {
+    Eldbus_Message_Iter* entry = nullptr;
+    while (eldbus_message_iter_get_and_next(properties, 'e', &entry)) {
+        const char* key = nullptr;
+        Eldbus_Message_Iter* variant = nullptr;
+        if (!eldbus_message_iter_arguments_get(entry, "sv", &key, &variant))
+            continue;
+        if (strcmp(key, kIsEnabled) == 0)
+            watch->isEnabled = BoolOf(variant);
+        else if (strcmp(key, kScreenReaderEnabled) == 0)
+            watch->screenReaderEnabled = BoolOf(variant);
+    }
+    SetBridge(watch);
+}
+
+void OnGetAll(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
     Watch* watch = static_cast<Watch*>(data);
     watch->get = nullptr;
     const char* name = nullptr;
     const char* text = nullptr;
-    Eldbus_Message_Iter* variant = nullptr;
+    Eldbus_Message_Iter* properties = nullptr;
     if (eldbus_message_error_get(msg, &name, &text)) {
         if (name && strstr(name, "Canceled"))
             return; // the watch ends
@@ -65,8 +92,8 @@ void OnGet(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
                      text ? text : name);
         return;
     }
-    if (eldbus_message_arguments_get(msg, "v", &variant))
-        SetBridge(watch, BoolOf(variant));
+    if (eldbus_message_arguments_get(msg, "a{sv}", &properties))
+        ReadStatus(watch, properties);
 }
 
 void OnPropertiesChanged(void* data, const Eldbus_Message* msg) {
@@ -77,14 +104,7 @@ void OnPropertiesChanged(void* data, const Eldbus_Message* msg) {
     if (!eldbus_message_arguments_get(msg, "sa{sv}as", &interface, &changed, &invalidated) ||
         strcmp(interface, kStatusInterface) != 0)
         return;
-    Eldbus_Message_Iter* entry = nullptr;
-    while (eldbus_message_iter_get_and_next(changed, 'e', &entry)) {
-        const char* key = nullptr;
-        Eldbus_Message_Iter* variant = nullptr;
-        if (eldbus_message_iter_arguments_get(entry, "sv", &key, &variant) &&
-            strcmp(key, kScreenReaderEnabled) == 0)
-            SetBridge(watch, BoolOf(variant));
-    }
+    ReadStatus(watch, changed);
 }
 
 void ForgetBus(Watch* watch) {
@@ -104,7 +124,8 @@ void OnOwner(void* data, const char*, const char*, const char* newId) {
     Watch* watch = static_cast<Watch*>(data);
     ForgetBus(watch);
     if (!newId || !*newId) {
-        SetBridge(watch, false);
+        watch->isEnabled = watch->screenReaderEnabled = false;
+        SetBridge(watch);
         return;
     }
     watch->object = eldbus_object_get(watch->connection, kA11yBus, kA11yPath);
@@ -114,8 +135,34 @@ void OnOwner(void* data, const char*, const char*, const char* newId) {
         return;
     eldbus_proxy_signal_handler_add(watch->properties, "PropertiesChanged", OnPropertiesChanged,
                                     watch);
-    watch->get = eldbus_proxy_call(watch->properties, "Get", OnGet, watch, -1, "ss",
-                                   kStatusInterface, kScreenReaderEnabled);
+    watch->get =
+        eldbus_proxy_call(watch->properties, "GetAll", OnGetAll, watch, -1, "s", kStatusInterface);
+}
+
+// The window got the focus before the bridge was up, so nobody heard of it: once the
+// bridge is connected, the active window and its focused object are told again.
+Eina_Bool OnBridgeState(void*, int, void* event) {
+    auto* state = static_cast<Elm_Event_Atspi_Bridge_State_Changed*>(event);
+    if (state && state->state == ELM_ATSPI_BRIDGE_CONNECTED)
+        windows::AnnounceActive();
+    return ECORE_CALLBACK_PASS_ON;
+}
+
+// While the bridge is on, the toolkit holds back every key until the accessibility
+// registry has answered whether a listener took it, and then loses the keys nobody took:
+// the application would get no key at all. Keys go to the window's canvas here first,
+// as they do without a screen reader, and are not offered to the registry.
+Eina_Bool KeyFilter(void* data, void*, int type, void* event) {
+    const Watch* watch = static_cast<const Watch*>(data);
+    if (!watch->bridgeOn)
+        return EINA_TRUE;
+    if (type == ECORE_EVENT_KEY_DOWN)
+        ecore_event_evas_key_down(nullptr, type, event);
+    else if (type == ECORE_EVENT_KEY_UP)
+        ecore_event_evas_key_up(nullptr, type, event);
+    else
+        return EINA_TRUE;
+    return EINA_FALSE;
 }
 
 Eina_Bool Connect(void* data) {
@@ -143,6 +190,10 @@ void Start(const std::string& appName) {
     gWatch = new Watch();
     gWatch->appName = appName;
     gWatch->timer = ecore_timer_add(kConnectDelay, Connect, gWatch);
+    gWatch->bridgeHandler =
+        ecore_event_handler_add(ELM_EVENT_ATSPI_BRIDGE_STATE_CHANGED, OnBridgeState, nullptr);
+    // Before the bridge's own filter, which is added when it connects.
+    gWatch->keyFilter = ecore_event_filter_add(nullptr, KeyFilter, nullptr, gWatch);
 }
 
 void Stop() {
@@ -152,6 +203,10 @@ void Stop() {
     gWatch = nullptr;
     if (watch->timer)
         ecore_timer_del(watch->timer);
+    if (watch->bridgeHandler)
+        ecore_event_handler_del(watch->bridgeHandler);
+    if (watch->keyFilter)
+        ecore_event_filter_del(watch->keyFilter);
     ForgetBus(watch);
     if (watch->ownerWatched)
         eldbus_name_owner_changed_callback_del(watch->connection, kA11yBus, OnOwner, watch);
