@@ -5,13 +5,14 @@
 //   TYPE X Y W H ADVANCE WHOLE LINES [LX LY LW LH]... |TEXT
 // TYPE is text or textblock; X Y W H the object's geometry; for a text object ADVANCE is
 // how far it is drawn and WHOLE how far the whole text would go at its font (0 0 for a
-// textblock); each line's rectangle is relative to the object; TEXT has "\n" for breaks.
+// textblock); each line's rectangle is relative to the object; a break in TEXT is a space.
 #define EFL_BETA_API_SUPPORT 1
 #include <Ecore_Evas.h>
 #include <Elementary.h>
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +23,10 @@ namespace {
 Evas* gCanvas = nullptr;
 std::string gLast;
 
-std::string Escaped(const char* text) {
-    std::string out;
-    for (const char* c = text ? text : ""; *c; ++c)
-        out += *c == '\n' ? std::string("\\n") : std::string(1, *c);
+// One line per text: a break becomes a space.
+std::string OneLine(const char* text) {
+    std::string out = text ? text : "";
+    std::replace(out.begin(), out.end(), '\n', ' ');
     return out;
 }
 
@@ -61,7 +62,7 @@ void Describe(Evas_Object* obj, std::string* out) {
                  evas_object_text_horiz_advance_get(obj), evas_object_text_horiz_advance_get(whole),
                  w, h);
         evas_object_del(whole);
-        *out += head + Escaped(text) + "\n";
+        *out += head + OneLine(text) + "\n";
     } else if (strcmp(type, "textblock") == 0) {
         std::string lines;
         int count = 0;
@@ -76,7 +77,7 @@ void Describe(Evas_Object* obj, std::string* out) {
         char* plain =
             evas_textblock_text_markup_to_utf8(obj, evas_object_textblock_text_markup_get(obj));
         snprintf(head, sizeof head, "textblock %d %d %d %d 0 0 %d", x, y, w, h, count);
-        *out += head + lines + " |" + Escaped(plain) + "\n";
+        *out += head + lines + " |" + OneLine(plain) + "\n";
         free(plain);
     } else if (efl_isa(obj, EFL_CANVAS_GROUP_CLASS)) {
         Eina_List* members = evas_object_smart_members_get(obj);
