@@ -478,6 +478,7 @@ TEST_F(SystemTest, EveryTextFitsTheRoundScreenInEveryLanguage) {
         };
         LaunchEditor(preload, {{"watch_editor_tutorial", "true"}});
         ExpectTextsFit(settled(opening), opening);
+        ASSERT_FALSE(HasFailure()) << "stopped at the first language whose texts fail";
         const Image pic = Shot(std::string("40-tutorial-") + language);
         EXPECT_LT(appstest::ColorDistance(pic.At(135, 250), 0), 80) << std::hex << pic.At(135, 250);
         int bright = 0;
@@ -490,6 +491,7 @@ TEST_F(SystemTest, EveryTextFitsTheRoundScreenInEveryLanguage) {
         auto r = Watchctl({"phone", "set-band", std::to_string(band)});
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         ExpectTextsFit(settled({notice}), {notice});
+        ASSERT_FALSE(HasFailure());
         ASSERT_TRUE(watchtest::RunLoopUntil([&] { return EditorStatus() != -1; }, 6));
         EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
         mEditor.reset();
