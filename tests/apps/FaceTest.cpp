@@ -13,6 +13,7 @@
 #include <app_preference.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -33,10 +34,29 @@ appstest::Image Pixels(Ecore_Evas* ee) {
     return image;
 }
 
+// How near the 5x5 pixels around the point at radius r on the ray at `degrees` (clockwise
+// from 12) come to `rgb`: the best one's channel difference, or with `worst` the worst
+// one's (nothing but `rgb` is drawn there).
+int Near(const appstest::Image& image, double degrees, double r, uint32_t rgb, bool worst = false) {
+    const double a = degrees * M_PI / 180.0;
+    const int cx = static_cast<int>(std::lround(180 + r * std::sin(a)));
+    const int cy = static_cast<int>(std::lround(180 - r * std::cos(a)));
+    int best = worst ? 0 : 256;
+    for (int y = cy - 2; y <= cy + 2; ++y)
+        for (int x = cx - 2; x <= cx + 2; ++x) {
+            const int d = appstest::ColorDistance(image.At(x, y), rgb);
+            best = worst ? std::max(best, d) : std::min(best, d);
+        }
+    return best;
+}
+
 } // namespace
 
-// Each band, at the preview's time, as its preview shows it.
-TEST(FaceCanvas, EachBandIsDrawnAsItsPreviewAndOthersAreRefused) {
+// The face against what a clock is: each hand on its angle (a full turn in 12 h, 60 min,
+// 60 s) at two times of day, twelve indices every 30 degrees, in the palette's dial, ink and
+// accent colours of each band, nothing outside the circle. At the previews' time it is
+// drawn as the editor's preview of its band shows it.
+TEST(FaceCanvas, HandsIndicesAndColoursAreAClocksAndBadBandsAreRefused) {
     // A 360x360 buffer canvas on black with a face on it.
     ecore_app_no_system_modules();
     ASSERT_TRUE(ecore_evas_init());
@@ -50,33 +70,75 @@ TEST(FaceCanvas, EachBandIsDrawnAsItsPreviewAndOthersAreRefused) {
     auto face = std::make_unique<FaceClock>(ecore_evas_get(ee));
     face->Show();
     ecore_evas_show(ee);
-    face->SetTime(FaceClock::kPreviewHour, FaceClock::kPreviewMinute, FaceClock::kPreviewSecond);
+    const struct {
+        int h, m, s;
+        double hour, minute, second; // degrees
+    } times[] = {{10, 8, 36, 304.3, 51.6, 216}, {15, 40, 5, 110.04, 240.5, 30}};
     for (int band = DALVEXA_BAND_COUNT - 1; band >= 0; --band) {
-        SCOPED_TRACE("band " + std::to_string(band));
+        const dalvexa_band_colors* c = dalvexa_band_get(band);
         ASSERT_TRUE(face->SetBand(band));
         EXPECT_EQ(face->Band(), band);
-        const appstest::Image image = Pixels(ee);
-        // The preview, on the same black ground: its dial, indices and hands are in the
-        // band's colours (PreviewImages checks them), its corners see-through.
-        appstest::Image preview;
-        ASSERT_TRUE(appstest::LoadPng(WATCH_PACKAGE_STAGE "/shared/res/" +
-                                          std::string(dalvexa_band_get(band)->preview),
-                                      &preview, true));
-        appstest::Compare compare;
-        compare.tolerance = 4;
-        compare.maxShare = 0.001;
-        std::string why;
-        EXPECT_TRUE(appstest::MatchesReference(
-            image, preview, compare,
-            WATCH_TEST_BINARY_DIR "/face-vs-preview-" + std::to_string(band) + ".png", &why))
-            << why;
+        for (const auto& t : times) {
+            SCOPED_TRACE(std::string(c->name) + " at " + std::to_string(t.h) + ":" +
+                         std::to_string(t.m) + ":" + std::to_string(t.s));
+            face->SetTime(t.h, t.m, t.s);
+            const appstest::Image image = Pixels(ee);
+            // Along each hand its colour; 20 degrees beside it the bare dial, but where the
+            // hands' feet meet (r < 40) and where the name and maker are written.
+            const struct {
+                double degrees, from, to;
+                uint32_t rgb;
+            } hands[] = {{t.hour, 20, 80, c->ink},
+                         {t.minute, 60, 125, c->ink},
+                         {t.second, 40, 140, c->accent}};
+            for (const auto& hand : hands) {
+                for (double r = hand.from; r <= hand.to; r += 10) {
+                    EXPECT_LE(Near(image, hand.degrees, r, hand.rgb), 3)
+                        << hand.degrees << " r " << r;
+                    for (double off : {-20, 20}) {
+                        if (r < 40 || (r >= 60 && r <= 85))
+                            continue;
+                        EXPECT_LE(Near(image, hand.degrees + off, r, c->dial, true), 3)
+                            << hand.degrees + off << " r " << r;
+                    }
+                }
+            }
+            // Hour indices (the twelve a double one in accent), bare dial between them; the
+            // cap.
+            for (int hour = 0; hour < 12; ++hour) {
+                EXPECT_LE(Near(image, hour ? hour * 30 : 2.7, 150, hour ? c->ink : c->accent), 3)
+                    << hour;
+                EXPECT_LE(Near(image, hour * 30 + 15, 150, c->dial, true), 3) << hour;
+            }
+            EXPECT_LE(appstest::ColorDistance(image.At(186, 180), c->accent), 3);
+            int outside = 0;
+            for (int y = 0; y < 360; ++y)
+                for (int x = 0; x < 360; ++x)
+                    outside += (x - 179.5) * (x - 179.5) + (y - 179.5) * (y - 179.5) > 181 * 181 &&
+                               image.At(x, y) != 0xFF000000u;
+            EXPECT_EQ(outside, 0);
+        }
     }
+    // The editor's preview of a band is this face.
+    face->SetTime(FaceClock::kPreviewHour, FaceClock::kPreviewMinute, FaceClock::kPreviewSecond);
+    ASSERT_TRUE(face->SetBand(2));
+    appstest::Image preview;
+    ASSERT_TRUE(appstest::LoadPng(WATCH_PACKAGE_STAGE "/shared/res/" +
+                                      std::string(dalvexa_band_get(2)->preview),
+                                  &preview, true));
+    appstest::Compare compare;
+    compare.tolerance = 4;
+    compare.maxShare = 0.001;
+    std::string why;
+    EXPECT_TRUE(appstest::MatchesReference(Pixels(ee), preview, compare,
+                                           WATCH_TEST_BINARY_DIR "/face-vs-preview.png", &why))
+        << why;
 
     // Bands outside the palette are refused and the face stays.
     const appstest::Image before = Pixels(ee);
     for (int bad : {-1, 5, 7, 1 << 30}) {
         EXPECT_FALSE(face->SetBand(bad)) << bad;
-        EXPECT_EQ(face->Band(), 0);
+        EXPECT_EQ(face->Band(), 2);
     }
     EXPECT_EQ(Pixels(ee).pixels, before.pixels);
     face.reset();

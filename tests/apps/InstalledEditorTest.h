@@ -44,16 +44,18 @@ class InstalledEditorTest : public ::testing::Test {
         ecore_evas_shutdown();
     }
 
-    // Starts the installed editor as the bus would, then sends it the caller's request.
-    // `prefix` runs it through another program (env, say).
-    std::shared_ptr<Reply> LaunchEditor(std::vector<std::string> prefix = {}) {
+    // Starts the installed editor as the bus would, then sends it the caller's request with
+    // `extras`. `prefix` runs it through another program (env, say).
+    std::shared_ptr<Reply>
+    LaunchEditor(std::vector<std::string> prefix = {},
+                 const std::vector<std::pair<std::string, std::string>>& extras = {}) {
         prefix.push_back(mDevice->PackagePath("bin/clock-dalvexa-editor"));
         mEditor.reset(new watchtest::BackgroundProcess(
             prefix,
             {"DBUS_STARTER_ADDRESS=" + watch::bus::Address(), "DBUS_STARTER_BUS_TYPE=session"}));
         const pid_t pid = mEditor->Pid();
         EXPECT_TRUE(WaitSlowly([&] { return PidOf(kEditor) == pid; })) << DumpLog();
-        auto reply = Send(kEditor, {});
+        auto reply = Send(kEditor, extras);
         EXPECT_TRUE(WaitSlowly([] { return InFront(kEditor); })) << DumpLog();
         return reply;
     }

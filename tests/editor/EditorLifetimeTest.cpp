@@ -69,9 +69,7 @@ TEST_F(EditorLifetimeTest, ReleasedDuringTheOpeningZoom) {
     mController->Destroy();
     mController.reset();
     // Well past the 0.2 s zoom whose end would build the pages.
-    const double released = Now();
     watchtest::RunLoopFor(0.5);
-    EXPECT_GT(Now() - released, 0.4);
     EXPECT_EQ(OkButton(), nullptr);
     evas_object_del(mBase);
     watchtest::RunLoopFor(0.05);

@@ -1,6 +1,7 @@
 // The widget factory: what it builds, and what bad input gets.
 #include "ElementaryHelper.h"
 #include "LogCapture.h"
+#include "Toolkit.h"
 
 #include <Elementary.h>
 #include <gtest/gtest.h>
@@ -19,15 +20,14 @@ const std::string kEdj = HELPER_TEST_EDJ;
 class ElementaryHelperTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ecore_app_no_system_modules();
-        elm_init(0, nullptr);
+        ASSERT_TRUE(watchtest::ToolkitInit());
         mWin = elm_win_add(nullptr, "helper-test", ELM_WIN_BASIC);
         evas_object_resize(mWin, 360, 360);
         evas_object_show(mWin);
     }
     void TearDown() override {
         evas_object_del(mWin);
-        elm_shutdown();
+        watchtest::ToolkitShutdown();
     }
     Evas_Object* mWin = nullptr;
     LogCapture mLog;

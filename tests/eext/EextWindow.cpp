@@ -1,15 +1,11 @@
 #include "EextWindow.h"
 
-#include <Efreet.h>
-#include <Elementary.h>
+#include "Toolkit.h"
 
 namespace eexttest {
 
 void WindowTest::SetUp() {
-    ecore_app_no_system_modules();
-    // No efreetd: it would outlive the test holding its output open.
-    efreet_cache_disable();
-    ASSERT_GT(elm_init(0, nullptr), 0);
+    ASSERT_TRUE(watchtest::ToolkitInit());
     mWin = AddWindow();
 }
 

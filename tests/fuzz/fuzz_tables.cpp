@@ -1,10 +1,9 @@
 // Colour and font tables from arbitrary bytes: the reader refuses what is bad with a
 // reason, and a table it accepts is what the theme library then serves code by code.
 #include "FuzzScratch.h"
+#include "Toolkit.h"
 #include "uxt_tables.h"
 #include "uxt_theme.h"
-
-#include <Ecore.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -92,7 +91,7 @@ void CheckFonts(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The refusals are logged in the run's own device root, and the table has that folder to
     // itself (the library follows the folder of the current table).
-    static const bool ready = !fuzz::ScratchRoot().empty() && ecore_init() > 0;
+    static const bool ready = !fuzz::ScratchRoot().empty() && watchtest::ToolkitInit(false);
     const std::string path = ready ? fuzz::WriteInput("table.xml", data, size) : "";
     if (path.empty())
         return 0;

@@ -1,10 +1,10 @@
 #include "ResourceTestUtil.h"
 
 #include "LoopUtil.h"
+#include "Toolkit.h"
 #include "watch_theme.h"
 
 #include <Ecore_Evas.h>
-#include <Efreet.h>
 
 #include <cstring>
 
@@ -27,10 +27,7 @@ Evas_Object* EditorLayout(Evas_Object* parent, const char* group) {
 }
 
 ElmSession::ElmSession(bool applyTheme) {
-    // No system bus modules and no efreetd: nothing outside the test takes part.
-    ecore_app_no_system_modules();
-    efreet_cache_disable();
-    elm_init(0, nullptr);
+    watchtest::ToolkitInit();
     if (applyTheme)
         watch_theme_apply();
 }
@@ -79,52 +76,6 @@ bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, do
             return now && strcmp(now, state) == 0;
         },
         timeout);
-}
-
-std::vector<Evas_Object*> SmartMembers(Evas_Object* obj) {
-    std::vector<Evas_Object*> out;
-    // Only smart objects have members; asking a basic object logs an error.
-    for (const char* basic :
-         {"rectangle", "image", "text", "textblock", "line", "polygon", "vectors"})
-        if (strcmp(evas_object_type_get(obj), basic) == 0)
-            return out;
-    Eina_List* members = evas_object_smart_members_get(obj);
-    void* member;
-    EINA_LIST_FREE(members, member)
-    out.push_back(static_cast<Evas_Object*>(member));
-    return out;
-}
-
-namespace {
-
-// The edje object of `group` among obj and its smart members.
-Evas_Object* FindIn(Evas_Object* obj, const char* group) {
-    const char* g = nullptr;
-    if (strcmp(evas_object_type_get(obj), "edje") == 0) {
-        edje_object_file_get(obj, nullptr, &g);
-        if (g && strcmp(g, group) == 0)
-            return obj;
-    }
-    for (Evas_Object* member : SmartMembers(obj)) {
-        if (Evas_Object* found = FindIn(member, group))
-            return found;
-    }
-    return nullptr;
-}
-
-} // namespace
-
-bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout) {
-    const std::string group = std::string("elm/notify/center/popup/") + style;
-    Evas* e = evas_object_evas_get(win);
-    Evas_Object* notify = nullptr;
-    auto find = [&] {
-        for (Evas_Object* o = evas_object_bottom_get(e); o && !notify; o = evas_object_above_get(o))
-            notify = FindIn(o, group.c_str());
-        return notify != nullptr;
-    };
-    return watchtest::RunLoopUntil(find, timeout) &&
-           WaitForPartState(notify, "clip", "visible", timeout);
 }
 
 void Click(Evas_Object* win, int x, int y) {

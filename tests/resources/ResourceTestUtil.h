@@ -35,12 +35,6 @@ appstest::Image Grab(Evas_Object* win);
 // Runs the main loop until an edje part reaches a state (the end of its transition).
 bool WaitForPartState(Evas_Object* edje, const char* part, const char* state, double timeout = 3.0);
 
-// The members of a smart object; none for a basic one.
-std::vector<Evas_Object*> SmartMembers(Evas_Object* obj);
-
-// Runs the main loop until a popup's notify (of its style, centred) has faded in.
-bool WaitForPopupShown(Evas_Object* win, const char* style, double timeout = 3.0);
-
 // A mouse click at (x, y) on the window's canvas.
 void Click(Evas_Object* win, int x, int y);
 

@@ -1,10 +1,11 @@
 // The shell under the real application framework on a booted device: two launch
 // requests from outside, then the end, as the framework delivers them.
 #include "LogCapture.h"
+#include "LoopUtil.h"
 #include "TestDevice.h"
 
+#include <Ecore.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -15,6 +16,8 @@ using namespace watchtest;
 static const char* const EDITOR_APP_ID = "com.korvane.clock-dalvexa.editor";
 
 TEST(ShellUnderTheFramework, SecondRequestResumesTheEditorAndTheEndDestroysIt) {
+    ecore_app_no_system_modules();
+    ecore_init();
     TestDevice device;
     // The editor's program is the shell with a recording screen.
     std::filesystem::create_directories(device.PackagePath("bin"));
@@ -40,12 +43,13 @@ TEST(ShellUnderTheFramework, SecondRequestResumesTheEditorAndTheEndDestroysIt) {
     ProcessResult end = Watchctl({"app", "terminate", EDITOR_APP_ID});
     ASSERT_EQ(end.status, 0) << end.err;
     // The framework's terminate runs before the program ends; wait for the program.
-    for (int i = 0; i < 200; ++i) {
-        ProcessResult list = Watchctl({"app", "list", EDITOR_APP_ID});
-        if (list.out.find(EDITOR_APP_ID) == std::string::npos)
-            break;
-        usleep(50 * 1000);
-    }
+    ASSERT_TRUE(RunLoopUntilEvery(
+        [] {
+            return Watchctl({"app", "list", EDITOR_APP_ID}).out.find(EDITOR_APP_ID) ==
+                   std::string::npos;
+        },
+        0.05, 10))
+        << "the editor still runs";
 
     // The screen's calls; Create bound the catalogues before the screen was built; nothing
     // failed.
@@ -65,4 +69,5 @@ TEST(ShellUnderTheFramework, SecondRequestResumesTheEditorAndTheEndDestroysIt) {
               (std::vector<std::string>{"Editor.CreateViewAndData", "Editor.Create",
                                         "Editor.Resume(true)", "Editor.Pause", "Editor.Destroy"}));
     EXPECT_EQ(bound, "bindTextPath:" + device.PackagePath("res/") + "/locale");
+    ecore_shutdown();
 }

@@ -10,11 +10,17 @@
 #include <gtest/gtest.h>
 #include <vconf.h>
 
+#include <libintl.h>
+#include <locale.h>
 #include <signal.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 using appstest::Image;
@@ -357,4 +363,137 @@ TEST_F(SystemTest, EveryWatchctlCommandIsQuietFromAPlainShell) {
     EXPECT_EQ(mEditor->Wait(10), 0);
     EXPECT_EQ(Noise(mEditor->Err()), "");
     std::filesystem::remove_all(home);
+}
+
+namespace {
+
+// A visible text of the editor's window, as the preloaded text probe reports it.
+struct ShownText {
+    std::string type, text;
+    int x = 0, y = 0, w = 0, h = 0, advance = 0, whole = 0;
+    std::vector<std::array<int, 4>> lines; // relative to the object
+};
+
+std::vector<ShownText> ReadTexts(const std::string& path) {
+    std::vector<ShownText> texts;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        const size_t bar = line.find(" |");
+        std::istringstream fields(line.substr(0, bar));
+        ShownText t;
+        int count = 0;
+        fields >> t.type >> t.x >> t.y >> t.w >> t.h >> t.advance >> t.whole >> count;
+        for (int i = 0; i < count; ++i) {
+            std::array<int, 4> r{};
+            fields >> r[0] >> r[1] >> r[2] >> r[3];
+            t.lines.push_back(r);
+        }
+        if (bar != std::string::npos)
+            t.text = line.substr(bar + 2);
+        if (fields && !t.text.empty())
+            texts.push_back(t);
+    }
+    return texts;
+}
+
+bool OnScreen(int x, int y) {
+    const double dx = x - 180.0, dy = y - 180.0;
+    return dx * dx + dy * dy <= 180.0 * 180.0;
+}
+
+// Every text whole (not ellipsized, no line outside its part) and inside the round screen;
+// each of `expected` among them.
+void ExpectTextsFit(const std::vector<ShownText>& texts, const std::vector<std::string>& expected) {
+    std::set<std::string> seen;
+    for (const ShownText& t : texts) {
+        seen.insert(t.text);
+        EXPECT_GE(t.advance, t.whole) << "cut off: " << t.text;
+        for (const auto& r : t.lines) {
+            EXPECT_TRUE(r[0] >= 0 && r[1] >= 0 && r[0] + r[2] <= t.w && r[1] + r[3] <= t.h)
+                << "clipped by its part: " << t.text << " at " << r[0] << "," << r[1] << " " << r[2]
+                << "x" << r[3] << " in " << t.w << "x" << t.h;
+            const int x = t.x + r[0], y = t.y + r[1];
+            EXPECT_TRUE(OnScreen(x, y) && OnScreen(x + r[2], y) && OnScreen(x, y + r[3]) &&
+                        OnScreen(x + r[2], y + r[3]))
+                << "outside the circle: " << t.text << " at " << x << "," << y;
+        }
+    }
+    for (const std::string& text : expected)
+        EXPECT_TRUE(seen.count(text)) << "not on the screen: " << text;
+}
+
+} // namespace
+
+// The installed editor opened in every language and the long pseudo-language en_XA, with
+// its tutorial, then told of a change from the phone: title, OK, guide and notice are
+// translated, whole, in their parts and inside the round screen, the guide over the darkened
+// page. The notice names the phone application of the device's country.
+TEST_F(SystemTest, EveryTextFitsTheRoundScreenInEveryLanguage) {
+    const std::string probe = kShotDir + "texts.txt";
+    const std::vector<std::string> preload = {
+        "/usr/bin/env", "LD_PRELOAD=" WATCH_TEXT_PROBE, "WATCH_TEXT_PROBE=" + probe,
+        "ASAN_OPTIONS=verify_asan_link_order=0:" +
+            std::string(getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "")};
+    bindtextdomain("clock-dalvexa", mDevice->PackagePath("res/locale").c_str());
+    auto text = [](const char* id) { return std::string(dgettext("clock-dalvexa", id)); };
+    const char* const kNotice = "WDS_CLOCK_TPOP_NEW_SETTING_APPLIED_VIA_PS_APP_ABB";
+    int band = 0;
+    for (const char* language : {"en_US.UTF-8", "ko_KR.UTF-8", "ja_JP.UTF-8", "de_DE.UTF-8",
+                                 "fr_FR.UTF-8", "es_ES.UTF-8", "en_XA.UTF-8"}) {
+        SCOPED_TRACE(language);
+        const bool japan = std::string(language) == "ja_JP.UTF-8";
+        ASSERT_EQ(Watchctl({"lang", language}).status, 0);
+        ASSERT_EQ(Watchctl({"vconf", "set", "db/csc/country_iso", japan ? "JP" : "KR", "--type",
+                            "string"})
+                      .status,
+                  0);
+        ASSERT_NE(setlocale(LC_ALL, language), nullptr);
+        // Translated (the ids are English-like words only in the catalogues' sources); the
+        // notice keeps its one "%s".
+        std::string notice = text(kNotice);
+        EXPECT_NE(notice, kNotice);
+        ASSERT_EQ(std::count(notice.begin(), notice.end(), '%'), 1) << notice;
+        notice.replace(notice.find("%s"), 2,
+                       text(japan ? "WDS_STU_BODY_VOSK_MANAGER_JPN" : "WDS_STU_BODY_KORVANE_VOSK"));
+        const std::vector<std::string> opening = {
+            text("WDS_CLOCK_MBODY_COLOR"), text("WDS_ST_BUTTON_OK_ABB"),
+            text("WDS_CLOCK_BODY_TAP_SCREEN_TO_CHANGE_STYLES_COLOURS_OR_COMPLICATIONS_ABB")};
+        for (const std::string& t : opening)
+            EXPECT_EQ(t.find('%'), std::string::npos) << t;
+
+        // The texts once they stop moving: the same in two reports in a row.
+        unlink(probe.c_str());
+        auto settled = [&](const std::vector<std::string>& expected) {
+            std::string previous, now;
+            EXPECT_TRUE(WaitSlowly([&] {
+                now = watchtest::ReadFile(probe);
+                bool same = !now.empty() && now == previous;
+                for (const std::string& t : expected)
+                    same = same && now.find(" |" + t + "\n") != std::string::npos;
+                previous = now;
+                return same;
+            })) << "texts never settled, last seen:\n"
+                << now;
+            return ReadTexts(probe);
+        };
+        LaunchEditor(preload, {{"watch_editor_tutorial", "true"}});
+        ExpectTextsFit(settled(opening), opening);
+        ASSERT_FALSE(HasFailure()) << "stopped at the first language whose texts fail";
+        const Image pic = Shot(std::string("40-tutorial-") + language);
+        EXPECT_LT(appstest::ColorDistance(pic.At(135, 250), 0), 80) << std::hex << pic.At(135, 250);
+        int bright = 0;
+        for (int y = 60; y < 230; ++y)
+            for (int x = 50; x < 310; ++x)
+                bright += appstest::ColorDistance(pic.At(x, y), 0xFFFFFF) < 55;
+        EXPECT_GT(bright, 300);
+
+        band = band % (DALVEXA_BAND_COUNT - 1) + 1;
+        auto r = Watchctl({"phone", "set-band", std::to_string(band)});
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        ExpectTextsFit(settled({notice}), {notice});
+        ASSERT_FALSE(HasFailure());
+        ASSERT_TRUE(watchtest::RunLoopUntil([&] { return EditorStatus() != -1; }, 6));
+        EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
+        mEditor.reset();
+    }
 }

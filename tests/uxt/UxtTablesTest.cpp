@@ -1,5 +1,6 @@
 // Reading tables: good ones, the watch face's shipped ones, and bad ones.
 #include "LogCapture.h"
+#include "Toolkit.h"
 #include "UxtTestUtil.h"
 #include "uxt_theme.h"
 
@@ -18,8 +19,9 @@ namespace {
 
 class UxtTablesTest : public ::testing::Test {
   protected:
-    void SetUp() override { ecore_init(); }
-    void TearDown() override { ecore_shutdown(); }
+    // Ecore alone, as the tables need: the library starts Edje itself.
+    void SetUp() override { ASSERT_TRUE(watchtest::ToolkitInit(false)); }
+    void TearDown() override { watchtest::ToolkitShutdown(false); }
     TableDir mDir;
 };
 

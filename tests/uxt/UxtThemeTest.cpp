@@ -2,11 +2,10 @@
 // table (checked on a rendered button of our own style), and table files changed on disk.
 #include "LogCapture.h"
 #include "LoopUtil.h"
+#include "Toolkit.h"
 #include "UxtTestUtil.h"
 #include "uxt_theme.h"
 
-#include <Efreet.h>
-#include <Elementary.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,9 +34,7 @@ void FontChanged(void* data) {
 class UxtThemeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ecore_app_no_system_modules();
-        efreet_cache_disable();
-        ASSERT_GT(elm_init(0, nullptr), 0);
+        ASSERT_TRUE(watchtest::ToolkitInit());
         gColorCalls = gFontCalls = 0;
         gLastData = nullptr;
     }

@@ -124,12 +124,6 @@ TEST_F(ViewStackKeys, MoreKeyClicksTheTopItemsMoreButton) {
     EXPECT_TRUE(StackLines().empty()) << mLog.Dump();
 }
 
-TEST_F(ViewStackKeys, TransitionEndOnAnEmptyStackLowersTheFlag) {
-    evas_object_smart_callback_call(mNaviframe, "transition,finished", nullptr);
-    EXPECT_EQ(CountStackLines("TransitionFinishedCb"), 1) << mLog.Dump();
-    EXPECT_FALSE(ViewManager::IsTransiting());
-}
-
 TEST_F(ViewStackFanOut, ReachesOnlyTheTopScreenAlsoDuringATransition) {
     Push("A");
     Push("B");

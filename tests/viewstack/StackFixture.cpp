@@ -1,8 +1,8 @@
 #include "StackFixture.h"
 #include "LoopUtil.h"
+#include "Toolkit.h"
 
 #include <Ecore.h>
-#include <Efreet.h>
 #include <watch_theme.h>
 
 namespace watchtest {
@@ -30,10 +30,7 @@ unsigned int gKeyTimestamp = 1000;
 } // namespace
 
 void InitToolkit() {
-    ecore_app_no_system_modules();
-    // No efreetd: it would outlive the test.
-    efreet_cache_disable();
-    ASSERT_GT(elm_init(0, nullptr), 0);
+    ASSERT_TRUE(watchtest::ToolkitInit());
     // The platform's own widget styles (the "empty" naviframe item, the application
     // layout), which the device's toolkit has built in.
     ASSERT_EQ(watch_theme_apply(), 0);
