@@ -9,7 +9,7 @@
 
 namespace {
 
-const char* const kTag = "SYSTEM-SETTINGS";
+const char* const kTag = "WATCH-SYSTEM-SETTINGS";
 
 struct Setting {
     const char* vconfKey;
