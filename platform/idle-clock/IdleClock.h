@@ -18,8 +18,6 @@
 namespace watch {
 namespace idleclock {
 
-constexpr const char* kShowKey = "db/setting/idle_clock_show";
-constexpr const char* kClockKey = "db/wms/clocks_set_idle";
 // The bus name the running component owns: one component per device.
 constexpr const char* kBusName = "watch.system.idleclock";
 constexpr const char* kTag = "WATCH-IDLE-CLOCK";
