@@ -154,7 +154,6 @@ class Runtime : public windows::Gate {
     void ResumeRequested() override;
 
   private:
-
     const bool mUi;
     const Callbacks mCallbacks;
     void* const mUserData;

@@ -290,7 +290,6 @@ bool Screenshot(const std::string& path, int* width, int* height, std::string* e
     return true;
 }
 
-
 // ---- the bus methods for the windows
 
 namespace {

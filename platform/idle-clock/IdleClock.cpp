@@ -36,8 +36,8 @@ bool IdleClock::Start(std::string* error) {
         return true;
     const int rc = vconf_notify_key_changed(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, OnShowChanged, this);
     if (rc != VCONF_OK) {
-        *error = std::string("vconf_notify_key_changed(") + WATCH_VCONF_KEY_IDLE_CLOCK_SHOW + ") failed [" +
-                 std::to_string(rc) + "]";
+        *error = std::string("vconf_notify_key_changed(") + WATCH_VCONF_KEY_IDLE_CLOCK_SHOW +
+                 ") failed [" + std::to_string(rc) + "]";
         return false;
     }
     mWatching = true;
@@ -67,7 +67,8 @@ void IdleClock::OnShowChanged(keynode_t* node, void* data) {
     if (!name || strcmp(name, WATCH_VCONF_KEY_IDLE_CLOCK_SHOW) != 0)
         return;
     if (vconf_keynode_get_type(node) != VCONF_TYPE_INT) {
-        LOGE("%s changed to a value that is not an integer: ignored", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW);
+        LOGE("%s changed to a value that is not an integer: ignored",
+             WATCH_VCONF_KEY_IDLE_CLOCK_SHOW);
         return;
     }
     if (vconf_keynode_get_int(node) == 1)
@@ -87,7 +88,8 @@ Eina_Bool IdleClock::OnTransitionEnd(void* data) {
     self->mTransition = nullptr;
     int show = 0;
     if (vconf_get_int(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, &show) == VCONF_OK && show != 1)
-        LOGI("%s was set to %d meanwhile: the clock stays as it is", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, show);
+        LOGI("%s was set to %d meanwhile: the clock stays as it is",
+             WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, show);
     else
         self->ShowIdleClock();
     return ECORE_CALLBACK_CANCEL;
@@ -98,7 +100,8 @@ void IdleClock::ShowIdleClock() {
     const std::string appId = clock ? clock : "";
     free(clock);
     if (appId.empty()) {
-        LOGE("%s is 1 but %s names no clock: nothing to show", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
+        LOGE("%s is 1 but %s names no clock: nothing to show", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW,
+             WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
     } else {
         app_control_h request = nullptr;
         int rc = app_control_create(&request);
@@ -230,8 +233,8 @@ int Main(int, char**) {
             LOGE("%s: the idle-clock component does not start", error.c_str());
             status = 1;
         } else {
-            LOGI("serving %s: %s shows the clock named by %s", DeviceRoot().c_str(), WATCH_VCONF_KEY_IDLE_CLOCK_SHOW,
-                 WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
+            LOGI("serving %s: %s shows the clock named by %s", DeviceRoot().c_str(),
+                 WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
             SignalReady();
             ecore_main_loop_begin();
             LOGI("stopped after %d hand-overs", clock.HandOvers());

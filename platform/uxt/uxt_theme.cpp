@@ -133,12 +133,16 @@ void PublishFont(const std::string& code, const uxt::FontSpec& f) {
 
 void ReapplyAll();
 
-Kind<uxt_theme_color_table_s> gColors{"colour",         "colours",    UXT_THEME_CHANGED_COLOR,
-                                      uxt::ReadColorTable, PublishColor, edje_color_class_del,
+Kind<uxt_theme_color_table_s> gColors{"colour",
+                                      "colours",
+                                      UXT_THEME_CHANGED_COLOR,
+                                      uxt::ReadColorTable,
+                                      PublishColor,
+                                      edje_color_class_del,
                                       ReapplyAll};
-Kind<uxt_theme_font_table_s> gFonts{"font",        "fonts",     UXT_THEME_CHANGED_FONT,
-                                    uxt::ReadFontTable, PublishFont, edje_text_class_del,
-                                    nullptr};
+Kind<uxt_theme_font_table_s> gFonts{
+    "font", "fonts", UXT_THEME_CHANGED_FONT, uxt::ReadFontTable, PublishFont, edje_text_class_del,
+    nullptr};
 
 // Publishes the current table's codes and withdraws those it no longer has.
 template <typename Table> void Publish(Kind<Table>& kind) {

@@ -100,7 +100,8 @@ TEST_F(EditorApplyTest, WithoutTheCompanionsReplyThereIsNoHandOverAndLaterChange
     StoreBand(0);
     Launch();
     Step(
-        "pages shown", [&] { return OkButtonInPlace(); }, [&] { Tap(dalvexa::kOkButtonX, dalvexa::kOkButtonY); });
+        "pages shown", [&] { return OkButtonInPlace(); },
+        [&] { Tap(dalvexa::kOkButtonX, dalvexa::kOkButtonY); });
     Step(
         "answered", [&] { return Answered() && !CompanionRequests().empty(); },
         [&] { StoreBand(4); });

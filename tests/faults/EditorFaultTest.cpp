@@ -127,7 +127,7 @@ TEST_F(EditorFaultTest, WithoutItsLayoutTheEditorSaysWhyEndsCleanlyAndFailsItsCa
             return CountLogOfEditor(kEditorTag, "(baseLayout == NULL) [return]") > 0;
         })) << appstest::DumpLog();
         EXPECT_EQ(CountLogOfEditor(kCommonTag, "elm_layout_file_set is failed. file: " + edj +
-                                                 ", group: MainViewLayout"),
+                                                   ", group: MainViewLayout"),
                   1)
             << appstest::DumpLog();
         // The opening, which reads and may store the band, never began.

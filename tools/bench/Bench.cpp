@@ -495,8 +495,7 @@ bool PrepareDevice(const std::string& root, const std::string& log) {
     if (Watchctl({"install", WATCH_PACKAGE_STAGE}, log) && Watchctl({"boot"}, log) &&
         Watchctl({"lang", "en_US.UTF-8"}, log) &&
         // The first-start tutorial would hold the bezel; a user meets it once.
-        Watchctl({"pref", kWatchFaceId, "set", dalvexa::kTutorialDoneKey, "true", "--type",
-                  "bool"},
+        Watchctl({"pref", kWatchFaceId, "set", dalvexa::kTutorialDoneKey, "true", "--type", "bool"},
                  log))
         return true;
     return Fail("cannot set up the device in " + root + " (see " + log + ")");
@@ -557,10 +556,10 @@ bool WatchQuietPrograms(const std::string& root, Figures* fig) {
         return false;
     const std::string reportPath = root + "/report";
     unlink(reportPath.c_str());
-    const pid_t pid = Spawn({BENCH_EDITOR},
-                            {std::string("WATCH_APP_ID=") + kEditorId, "BENCH_IDLE=1",
-                             "BENCH_REPORT=" + reportPath},
-                            root + "/programs.log");
+    const pid_t pid = Spawn(
+        {BENCH_EDITOR},
+        {std::string("WATCH_APP_ID=") + kEditorId, "BENCH_IDLE=1", "BENCH_REPORT=" + reportPath},
+        root + "/programs.log");
     bool ok = pid > 0 && WaitForFile(reportPath, 30);
     if (ok) {
         Sleep(kSettleSeconds);
@@ -608,8 +607,8 @@ int Main(int argc, char** argv) {
     fflush(stdout);
 
     Figures fig;
-    const bool ok = RunRounds(root, rounds, &fig) && WatchQuietPrograms(root, &fig) &&
-                    TimeServices(&fig);
+    const bool ok =
+        RunRounds(root, rounds, &fig) && WatchQuietPrograms(root, &fig) && TimeServices(&fig);
     fig.loadBefore = loadBefore;
     fig.loadAfter = LoadAverage();
     fig.rounds = rounds;

@@ -25,8 +25,7 @@ const char kUsage[] =
     "terminate ends it as ui_app_exit would.\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"app", "list running applications, pause/resume/terminate",
-                                    kUsage, Run};
+const Command kCommand = {"app", "list running applications, pause/resume/terminate", kUsage, Run};
 
 struct Info {
     std::string id, type, state;

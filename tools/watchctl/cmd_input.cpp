@@ -23,8 +23,7 @@ const char kUsage[] =
     "tap: a press and release of the first button at X,Y in window pixels.\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"input", "rotary, key or tap for the application in front",
-                                    kUsage, Run};
+const Command kCommand = {"input", "rotary, key or tap for the application in front", kUsage, Run};
 
 bool ParseInt(const char* text, long min, long max, long* out) {
     char* end = nullptr;

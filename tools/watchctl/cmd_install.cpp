@@ -21,8 +21,7 @@ const char kUsage[] =
     "shared data and cache are kept.\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"install", "install a staged package into the device", kUsage,
-                                    Run};
+const Command kCommand = {"install", "install a staged package into the device", kUsage, Run};
 
 // Replaces dest by a copy of src (or by an empty folder when src does not exist).
 bool ReplaceFolder(const fs::path& src, const fs::path& dest, std::string* error) {
@@ -81,7 +80,7 @@ int Run(int argc, char** argv) {
                   fs::copy_options::overwrite_existing, ec);
     if (ec)
         return Fail("install: cannot write %s: %s", (pkgDir / "manifest.xml").c_str(),
-                              ec.message().c_str());
+                    ec.message().c_str());
 
     // The bus starts an installed application on the first request to it.
     if (!watch::appfw::WriteActivationFiles(&error))

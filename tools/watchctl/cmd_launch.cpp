@@ -24,8 +24,7 @@ const char kUsage[] =
     "Exit status: 0 when a reply came, 1 when none came (or the request could not be sent).\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"launch", "send a launch request and print the reply", kUsage,
-                                    Run};
+const Command kCommand = {"launch", "send a launch request and print the reply", kUsage, Run};
 
 const char* SendError(int code) {
     switch (code) {
@@ -57,8 +56,7 @@ int Run(int argc, char** argv) {
             const std::string pair = argv[++i];
             const size_t eq = pair.find('=');
             if (eq == std::string::npos || eq == 0)
-                return UsageError(kCommand, "expected KEY=VALUE, got \"%s\"",
-                                            pair.c_str());
+                return UsageError(kCommand, "expected KEY=VALUE, got \"%s\"", pair.c_str());
             extras.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
         } else if (arg == "--timeout" && hasValue) {
             char* end = nullptr;
@@ -66,7 +64,7 @@ int Run(int argc, char** argv) {
             timeout = strtod(argv[++i], &end);
             if (errno || !end || *end || !(timeout > 0) || !std::isfinite(timeout))
                 return UsageError(kCommand, "--timeout takes a positive number of "
-                                                      "seconds");
+                                            "seconds");
         } else if (!arg.empty() && arg[0] == '-') {
             return UsageError(kCommand, "unknown or incomplete option %s", arg.c_str());
         } else if (appId.empty()) {
@@ -103,8 +101,8 @@ int Run(int argc, char** argv) {
         return Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
     if (!outcome.replied)
         return Fail("launch: no reply came from %s (it ended or let go of the "
-                              "request, or the bus gave up); see `watchctl log`",
-                              appId.c_str());
+                    "request, or the bus gave up); see `watchctl log`",
+                    appId.c_str());
     return 0;
 }
 

@@ -44,7 +44,7 @@ const std::string kUsage =
 
 int Run(int argc, char** argv);
 const Command kCommand = {"phone", "play the paired phone: set the colour band, outbox",
-                                    kUsage.c_str(), Run};
+                          kUsage.c_str(), Run};
 
 int SetBand(const std::string& band, double timeout) {
     app_control_h request = nullptr;
@@ -72,8 +72,7 @@ int SetBand(const std::string& band, double timeout) {
     if (!outcome.done)
         return Fail("phone: no answer from %s within %g s", kServiceAppId, timeout);
     if (!outcome.replied)
-        return Fail("phone: %s ended without answering; see `watchctl log`",
-                              kServiceAppId);
+        return Fail("phone: %s ended without answering; see `watchctl log`", kServiceAppId);
     return outcome.result == APP_CONTROL_RESULT_SUCCEEDED ? 0 : 1;
 }
 
@@ -118,7 +117,7 @@ int Run(int argc, char** argv) {
             timeout = strtod(argv[++i], &end);
             if (errno || !end || *end || !(timeout > 0) || !std::isfinite(timeout))
                 return UsageError(kCommand, "--timeout takes a positive number of "
-                                                      "seconds");
+                                            "seconds");
         } else if (!haveBand) {
             // Passed on as the phone would send it: the service judges it.
             band = arg;

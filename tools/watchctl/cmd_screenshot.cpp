@@ -20,8 +20,7 @@ const char kUsage[] = "Usage: watchctl screenshot FILE.png\n"
                       "(the window must run on the buffer engine, as on a headless device).\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"screenshot", "save the front window's frame as a PNG", kUsage,
-                                    Run};
+const Command kCommand = {"screenshot", "save the front window's frame as a PNG", kUsage, Run};
 
 int Run(int argc, char** argv) {
     if (argc != 2)

@@ -27,7 +27,8 @@ const char kUsage[] =
     "2 bad usage.\n";
 
 int Run(int argc, char** argv);
-const Command kCommand = {"vconf", "read, write and watch the device settings (vconf)", kUsage, Run};
+const Command kCommand = {"vconf", "read, write and watch the device settings (vconf)", kUsage,
+                          Run};
 
 int Run(int argc, char** argv) {
     StoreTarget target{&kCommand, "vconf", watch::vconf::DeviceStore(), watch::vconf::IsValidKey,
