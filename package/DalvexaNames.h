@@ -23,6 +23,7 @@ constexpr const char* kColorBandKey = "file/private/" DALVEXA_PACKAGE_ID "/clock
 constexpr const char* kTutorialDoneKey = "tarquil_pref_tutorial_done";
 
 // The middle of the editor's OK button on the 360x360 screen, where a tap presses it.
+// ./run and tools/memcheck read these two lines as they are written.
 constexpr int kOkButtonX = 180;
 constexpr int kOkButtonY = 330;
 
