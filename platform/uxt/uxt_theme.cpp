@@ -362,12 +362,18 @@ template <typename Table> Table* AddTable(Kind<Table>& kind, const char* path) {
     return table;
 }
 
+// True for a table of this kind; else one line saying what was not done and why.
+template <typename Table> bool Known(const Kind<Table>& kind, Table* table, const char* notDone) {
+    if (table && kind.tables.count(table))
+        return true;
+    Log(DLOG_ERROR, "%s table not %s: %s", kind.noun, notDone,
+        table ? "unknown table" : "table is NULL");
+    return false;
+}
+
 template <typename Table> int SetTable(Kind<Table>& kind, Table* table) {
-    if (!table || !kind.tables.count(table)) {
-        Log(DLOG_ERROR, "%s table not set: %s", kind.noun,
-            table ? "unknown table" : "table is NULL");
+    if (!Known(kind, table, "set"))
         return UXT_ERROR_INVALID_PARAMETER;
-    }
     if (kind.current == table)
         return UXT_ERROR_NONE;
     kind.current = table;
@@ -380,11 +386,8 @@ template <typename Table> int SetTable(Kind<Table>& kind, Table* table) {
 }
 
 template <typename Table> int DeleteTable(Kind<Table>& kind, Table* table) {
-    if (!table || !kind.tables.count(table)) {
-        Log(DLOG_ERROR, "%s table not deleted: %s", kind.noun,
-            table ? "unknown table" : "table is NULL");
+    if (!Known(kind, table, "deleted"))
         return UXT_ERROR_INVALID_PARAMETER;
-    }
     // The current look stays as it is until another table is set.
     if (kind.current == table) {
         kind.current = nullptr;
