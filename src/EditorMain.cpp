@@ -2,6 +2,7 @@
 #include "EditorMain.h"
 #include "ChangeableTheme.h"
 #include "ClockLog.h"
+#include "DalvexaNames.h"
 #include "FileUtil.h"
 #include "VconfUtil.h"
 #include "ViewBasicElements.h"
@@ -28,8 +29,7 @@ using NSClockEditor::ViewManager;
 
 namespace {
 
-const char* const TEXT_DOMAIN = "clock-dalvexa";
-const char* const LANGUAGE_KEY = "db/menu_widget/language";
+const char* const TEXT_DOMAIN = dalvexa::kTextDomain;
 const double BASE_SCALE = 1.3;
 // Evas keeps a scaled copy of an image it draws scaled. The opening zoom and the OK
 // animation draw a 360x360 preview at a new size in every frame, and each copy stayed in
@@ -207,7 +207,7 @@ void OnLanguageChanged(system_settings_key_e, void* data) {
     AppMain* pThis = static_cast<AppMain*>(data);
     RETURN_IF(pThis == NULL);
 
-    char* language = vconf_get_str(LANGUAGE_KEY);
+    char* language = vconf_get_str(WATCH_VCONF_KEY_LANGUAGE);
     if (language) {
         elm_language_set(language);
         g_free(language);

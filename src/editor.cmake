@@ -7,9 +7,7 @@ add_library(clock-editor STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/EditorViewData.cpp)
 target_include_directories(clock-editor PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 watch_link(clock-editor PUBLIC clock-shell clock-ui-utils clock-utils watch-appfw
-           watch-vconf watch-preference watch-eext)
-# The palette (res/svg) is added later in the tree.
-target_link_libraries(clock-editor PUBLIC dalvexa-palette PkgConfig::EFL)
+           watch-vconf watch-preference watch-eext dalvexa-palette PkgConfig::EFL)
 watch_strict(clock-editor)
 
 add_executable(clock-dalvexa-editor ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

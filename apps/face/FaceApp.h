@@ -11,9 +11,6 @@
 
 namespace dalvexa {
 
-// The colour-band preference key, shared by every program of the package.
-extern const char* const kColorBandKey;
-
 class FaceApp {
   public:
     FaceApp() = default;

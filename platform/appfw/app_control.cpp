@@ -1,6 +1,5 @@
 // Application control handles: what a launch request carries, and its extra data.
 #include "app_control_internal.h"
-#include "dlog.h"
 #include "watch_appfw.h"
 
 #include <glib.h>
@@ -14,8 +13,6 @@
 namespace watch {
 namespace appfw {
 
-const char* const kTag = "WATCH-APPFW";
-
 namespace {
 
 // Handles alive in this process: a destroyed or foreign pointer is refused, not followed.
@@ -24,8 +21,6 @@ std::unordered_set<app_control_h>& Handles() {
     static auto* handles = new std::unordered_set<app_control_h>();
     return *handles;
 }
-
-#define LOG_ERROR(...) __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, __VA_ARGS__)
 
 // Checks the handle; logs one line naming the call when it is not a live handle.
 bool CheckHandle(app_control_h handle, const char* call) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app_control.h"
+#include "appfw_log.h"
 
 #include <Eldbus.h>
 
@@ -14,8 +15,6 @@
 
 namespace watch {
 namespace appfw {
-
-extern const char* const kTag;
 
 using Extras = std::vector<std::pair<std::string, std::string>>;
 

@@ -12,7 +12,6 @@
 #include "app.h"
 #include "app_control_internal.h"
 #include "app_window.h"
-#include "dlog.h"
 #include "screen_reader.h"
 #include "watch_appfw.h"
 #include "watch_bus.h"
@@ -37,10 +36,6 @@ namespace watch {
 namespace appfw {
 
 namespace {
-
-#define LOG_ERROR(...) __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, __VA_ARGS__)
-#define LOG_WARN(...) __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag, __VA_ARGS__)
-#define LOG_INFO(...) __dlog_print(LOG_ID_MAIN, DLOG_INFO, kTag, __VA_ARGS__)
 
 // How long a program started by the bus waits for the request it was started for before
 // it runs as if started by hand.
@@ -108,7 +103,7 @@ void RunLoopUntil(const bool* done, double seconds) {
 class Runtime;
 Runtime* gRuntime = nullptr;
 
-class Runtime {
+class Runtime : public windows::Gate {
   public:
     Runtime(bool ui, const Callbacks& callbacks, void* userData)
         : mUi(ui), mCallbacks(callbacks), mUserData(userData) {}
@@ -148,20 +143,17 @@ class Runtime {
     // Methods of the bus interface.
     static Eldbus_Message* Launch(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
     static Eldbus_Message* GetInfo(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Pause(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Resume(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
     static Eldbus_Message* Terminate(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Rotary(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Key(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Tap(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
-    static Eldbus_Message* Screenshot(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+
+    // The window requests' gate: refuses them to service applications and before the
+    // first resume.
+    Eldbus_Message* CheckWindowRequest(const Eldbus_Message* msg, const char* method) override;
+    Eldbus_Message* Refuse(const Eldbus_Message* msg, const char* errorName,
+                           const std::string& text) override;
+    void PauseRequested() override;
+    void ResumeRequested() override;
 
   private:
-    // Refuses window requests to service applications and before the first resume.
-    Eldbus_Message* CheckWindowRequest(const Eldbus_Message* msg, const char* method);
-    Eldbus_Message* Refuse(const Eldbus_Message* msg, const char* errorName,
-                           const std::string& text);
-
     const bool mUi;
     const Callbacks mCallbacks;
     void* const mUserData;
@@ -202,13 +194,13 @@ const Eldbus_Arg_Info kScreenshotOut[] = {{"i", "width"}, {"i", "height"}, {null
 const Eldbus_Method kMethods[] = {
     {"Launch", args::kLaunchIn, args::kLaunchOut, Runtime::Launch, 0},
     {"GetInfo", nullptr, args::kInfoOut, Runtime::GetInfo, 0},
-    {"Pause", nullptr, nullptr, Runtime::Pause, 0},
-    {"Resume", nullptr, nullptr, Runtime::Resume, 0},
+    {"Pause", nullptr, nullptr, windows::methods::Pause, 0},
+    {"Resume", nullptr, nullptr, windows::methods::Resume, 0},
     {"Terminate", nullptr, nullptr, Runtime::Terminate, 0},
-    {"Rotary", args::kRotaryIn, nullptr, Runtime::Rotary, 0},
-    {"Key", args::kKeyIn, nullptr, Runtime::Key, 0},
-    {"Tap", args::kTapIn, nullptr, Runtime::Tap, 0},
-    {"Screenshot", args::kScreenshotIn, args::kScreenshotOut, Runtime::Screenshot, 0},
+    {"Rotary", args::kRotaryIn, nullptr, windows::methods::Rotary, 0},
+    {"Key", args::kKeyIn, nullptr, windows::methods::Key, 0},
+    {"Tap", args::kTapIn, nullptr, windows::methods::Tap, 0},
+    {"Screenshot", args::kScreenshotIn, args::kScreenshotOut, windows::methods::Screenshot, 0},
     {nullptr, nullptr, nullptr, nullptr, 0}};
 
 const Eldbus_Service_Interface_Desc kInterfaceDesc = {kInterface, kMethods, nullptr,
@@ -229,14 +221,13 @@ void SelectEngine() {
 // Applications start in the device's display language, as a user set it (or English on
 // a device where nobody has): the locale and the translation lookups follow it.
 void ApplyDeviceLanguage() {
-    char* language = vconf_get_str("db/menu_widget/language");
+    char* language = vconf_get_str(WATCH_VCONF_KEY_LANGUAGE);
     const char* chosen = language && *language ? language : "en_US.UTF-8";
     elm_language_set(chosen);
     if (!setlocale(LC_MESSAGES, nullptr) || strcmp(setlocale(LC_MESSAGES, nullptr), "C") == 0)
-        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag,
-                     "locale %s is not available on this machine (run tools/setup-deps): "
-                     "texts stay untranslated",
-                     chosen);
+        LOG_WARN("locale %s is not available on this machine (run tools/setup-deps): texts stay "
+                 "untranslated",
+                 chosen);
     free(language);
 }
 
@@ -701,27 +692,14 @@ Eldbus_Message* Runtime::CheckWindowRequest(const Eldbus_Message* msg, const cha
     return nullptr;
 }
 
-Eldbus_Message* Runtime::Pause(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Pause"))
-        return refused;
-    windows::SetLowered(true);
-    if (self->mState == State::Running)
-        self->ToBack(true);
-    return eldbus_message_method_return_new(msg);
+void Runtime::PauseRequested() {
+    if (mState == State::Running)
+        ToBack(true);
 }
 
-Eldbus_Message* Runtime::Resume(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Resume"))
-        return refused;
-    if (self->mState == State::Paused)
-        self->ToFront();
-    return eldbus_message_method_return_new(msg);
+void Runtime::ResumeRequested() {
+    if (mState == State::Paused)
+        ToFront();
 }
 
 Eldbus_Message* Runtime::Terminate(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
@@ -734,87 +712,6 @@ Eldbus_Message* Runtime::Terminate(const Eldbus_Service_Interface*, const Eldbus
     return eldbus_message_method_return_new(msg);
 }
 
-Eldbus_Message* Runtime::Rotary(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Rotary"))
-        return refused;
-    Eina_Bool clockwise = EINA_FALSE;
-    unsigned int notches = 0;
-    if (!eldbus_message_arguments_get(msg, "bu", &clockwise, &notches))
-        return self->Refuse(msg, kErrorInvalidRequest, "Rotary: unreadable arguments");
-    if (notches == 0 || notches > 1000)
-        return self->Refuse(msg, kErrorInvalidRequest, "Rotary: notches must be 1 to 1000");
-    std::string error;
-    if (!windows::FeedRotary(clockwise, notches, &error))
-        return self->Refuse(msg, kErrorNoWindow, error);
-    return eldbus_message_method_return_new(msg);
-}
-
-Eldbus_Message* Runtime::Key(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Key"))
-        return refused;
-    const char* key = nullptr;
-    if (!eldbus_message_arguments_get(msg, "s", &key))
-        return self->Refuse(msg, kErrorInvalidRequest, "Key: unreadable arguments");
-    // Key names are short words (Escape, Menu, Return, XF86Back...).
-    const std::string name(key);
-    bool plain = !name.empty() && name.size() <= 64;
-    for (unsigned char c : name)
-        plain = plain && (isalnum(c) || c == '_');
-    if (!plain)
-        return self->Refuse(msg, kErrorInvalidRequest, "Key: not a key name");
-    std::string error;
-    if (!windows::FeedKey(name, &error))
-        return self->Refuse(msg, kErrorNoWindow, error);
-    return eldbus_message_method_return_new(msg);
-}
-
-Eldbus_Message* Runtime::Tap(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Tap"))
-        return refused;
-    int x = 0, y = 0;
-    if (!eldbus_message_arguments_get(msg, "ii", &x, &y))
-        return self->Refuse(msg, kErrorInvalidRequest, "Tap: unreadable arguments");
-    if (x < -100000 || x > 100000 || y < -100000 || y > 100000)
-        return self->Refuse(msg, kErrorInvalidRequest, "Tap: the point is far off the screen");
-    std::string error;
-    if (!windows::FeedTap(x, y, &error))
-        return self->Refuse(msg, kErrorNoWindow, error);
-    return eldbus_message_method_return_new(msg);
-}
-
-Eldbus_Message* Runtime::Screenshot(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
-    Runtime* self = gRuntime;
-    if (!self)
-        return eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
-    if (Eldbus_Message* refused = self->CheckWindowRequest(msg, "Screenshot"))
-        return refused;
-    const char* path = nullptr;
-    if (!eldbus_message_arguments_get(msg, "s", &path))
-        return self->Refuse(msg, kErrorInvalidRequest, "Screenshot: unreadable arguments");
-    const std::string file(path);
-    const std::string suffix = ".png";
-    if (file.empty() || file[0] != '/' || file.size() > 4096 || file.size() <= suffix.size() ||
-        strcasecmp(file.c_str() + file.size() - suffix.size(), suffix.c_str()) != 0)
-        return self->Refuse(msg, kErrorInvalidRequest,
-                            "Screenshot: the path must be absolute and end in .png");
-    int width = 0, height = 0;
-    std::string error;
-    if (!windows::Screenshot(file, &width, &height, &error))
-        return self->Refuse(msg, kErrorFailed, "Screenshot: " + error);
-    Eldbus_Message* answer = eldbus_message_method_return_new(msg);
-    eldbus_message_arguments_append(answer, "ii", width, height);
-    return answer;
-}
-
 int RunApplication(bool ui, const Callbacks& callbacks, void* userData, int argc, char** argv,
                    const char* call) {
     if (gRuntime) {
@@ -823,7 +720,9 @@ int RunApplication(bool ui, const Callbacks& callbacks, void* userData, int argc
     }
     Runtime runtime(ui, callbacks, userData);
     gRuntime = &runtime;
+    windows::SetGate(&runtime);
     const int status = runtime.Run(argc, argv);
+    windows::SetGate(nullptr);
     gRuntime = nullptr;
     return status;
 }

@@ -1,12 +1,16 @@
 // Window tracking through Elementary's window trap (the same calls reach it on every
-// engine, the buffer engine included), and input fed into a window's canvas.
+// engine, the buffer engine included), input fed into a window's canvas, and the bus
+// methods that reach the windows.
 #define EFL_BETA_API_SUPPORT
 #define EFL_ACCESS_OBJECT_PROTECTED
 #include "app_window.h"
+#include "watch_appfw.h"
 
 #include <Elementary.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -300,6 +304,129 @@ bool Screenshot(const std::string& path, int* width, int* height, std::string* e
     *height = h;
     return true;
 }
+
+// ---- the bus methods for the windows
+
+namespace {
+
+Gate* gGate = nullptr;
+
+// Every window request begins here: the gate, or the refusal when there is none or it
+// says no.
+Gate* Admit(const Eldbus_Message* msg, const char* method, Eldbus_Message** refused) {
+    if (!gGate) {
+        *refused = eldbus_message_error_new(msg, kErrorEnding, "the application is ending");
+        return nullptr;
+    }
+    *refused = gGate->CheckWindowRequest(msg, method);
+    return *refused ? nullptr : gGate;
+}
+
+} // namespace
+
+void SetGate(Gate* gate) {
+    gGate = gate;
+}
+
+namespace methods {
+
+Eldbus_Message* Pause(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Pause", &refused);
+    if (!gate)
+        return refused;
+    SetLowered(true);
+    gate->PauseRequested();
+    return eldbus_message_method_return_new(msg);
+}
+
+Eldbus_Message* Resume(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Resume", &refused);
+    if (!gate)
+        return refused;
+    gate->ResumeRequested();
+    return eldbus_message_method_return_new(msg);
+}
+
+Eldbus_Message* Rotary(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Rotary", &refused);
+    if (!gate)
+        return refused;
+    Eina_Bool clockwise = EINA_FALSE;
+    unsigned int notches = 0;
+    if (!eldbus_message_arguments_get(msg, "bu", &clockwise, &notches))
+        return gate->Refuse(msg, kErrorInvalidRequest, "Rotary: unreadable arguments");
+    if (notches == 0 || notches > 1000)
+        return gate->Refuse(msg, kErrorInvalidRequest, "Rotary: notches must be 1 to 1000");
+    std::string error;
+    if (!FeedRotary(clockwise, notches, &error))
+        return gate->Refuse(msg, kErrorNoWindow, error);
+    return eldbus_message_method_return_new(msg);
+}
+
+Eldbus_Message* Key(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Key", &refused);
+    if (!gate)
+        return refused;
+    const char* key = nullptr;
+    if (!eldbus_message_arguments_get(msg, "s", &key))
+        return gate->Refuse(msg, kErrorInvalidRequest, "Key: unreadable arguments");
+    // Key names are short words (Escape, Menu, Return, XF86Back...).
+    const std::string name(key);
+    bool plain = !name.empty() && name.size() <= 64;
+    for (unsigned char c : name)
+        plain = plain && (isalnum(c) || c == '_');
+    if (!plain)
+        return gate->Refuse(msg, kErrorInvalidRequest, "Key: not a key name");
+    std::string error;
+    if (!FeedKey(name, &error))
+        return gate->Refuse(msg, kErrorNoWindow, error);
+    return eldbus_message_method_return_new(msg);
+}
+
+Eldbus_Message* Tap(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Tap", &refused);
+    if (!gate)
+        return refused;
+    int x = 0, y = 0;
+    if (!eldbus_message_arguments_get(msg, "ii", &x, &y))
+        return gate->Refuse(msg, kErrorInvalidRequest, "Tap: unreadable arguments");
+    if (x < -100000 || x > 100000 || y < -100000 || y > 100000)
+        return gate->Refuse(msg, kErrorInvalidRequest, "Tap: the point is far off the screen");
+    std::string error;
+    if (!FeedTap(x, y, &error))
+        return gate->Refuse(msg, kErrorNoWindow, error);
+    return eldbus_message_method_return_new(msg);
+}
+
+Eldbus_Message* Screenshot(const Eldbus_Service_Interface*, const Eldbus_Message* msg) {
+    Eldbus_Message* refused = nullptr;
+    Gate* gate = Admit(msg, "Screenshot", &refused);
+    if (!gate)
+        return refused;
+    const char* path = nullptr;
+    if (!eldbus_message_arguments_get(msg, "s", &path))
+        return gate->Refuse(msg, kErrorInvalidRequest, "Screenshot: unreadable arguments");
+    const std::string file(path);
+    const std::string suffix = ".png";
+    if (file.empty() || file[0] != '/' || file.size() > 4096 || file.size() <= suffix.size() ||
+        strcasecmp(file.c_str() + file.size() - suffix.size(), suffix.c_str()) != 0)
+        return gate->Refuse(msg, kErrorInvalidRequest,
+                            "Screenshot: the path must be absolute and end in .png");
+    int width = 0, height = 0;
+    std::string error;
+    if (!windows::Screenshot(file, &width, &height, &error))
+        return gate->Refuse(msg, kErrorFailed, "Screenshot: " + error);
+    Eldbus_Message* answer = eldbus_message_method_return_new(msg);
+    eldbus_message_arguments_append(answer, "ii", width, height);
+    return answer;
+}
+
+} // namespace methods
 
 } // namespace windows
 } // namespace appfw

@@ -2,6 +2,8 @@
 // shows something (and so may be in front), and input and pictures for its front window.
 #pragma once
 
+#include <Eldbus.h>
+
 #include <string>
 
 namespace watch {
@@ -32,6 +34,35 @@ bool FeedKey(const std::string& key, std::string* error);
 bool FeedTap(int x, int y, std::string* error);
 // Writes the front window's current frame as a PNG file.
 bool Screenshot(const std::string& path, int* width, int* height, std::string* error);
+
+// What the window requests of the bus ask of the running application.
+class Gate {
+  public:
+    // The refusal to send when a window request cannot be served now, else NULL.
+    virtual Eldbus_Message* CheckWindowRequest(const Eldbus_Message* msg, const char* method) = 0;
+    // Logs a refused request and makes the error answer.
+    virtual Eldbus_Message* Refuse(const Eldbus_Message* msg, const char* errorName,
+                                   const std::string& text) = 0;
+    // A pause or resume request that passed the check.
+    virtual void PauseRequested() = 0;
+    virtual void ResumeRequested() = 0;
+
+  protected:
+    ~Gate() = default;
+};
+// The running application's gate; NULL once it has ended (requests are then refused).
+void SetGate(Gate* gate);
+
+// The bus methods for the windows: Pause and Resume by hand, and the input and pictures
+// of watchctl and the tests.
+namespace methods {
+Eldbus_Message* Pause(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+Eldbus_Message* Resume(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+Eldbus_Message* Rotary(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+Eldbus_Message* Key(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+Eldbus_Message* Tap(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+Eldbus_Message* Screenshot(const Eldbus_Service_Interface*, const Eldbus_Message* msg);
+} // namespace methods
 
 } // namespace windows
 } // namespace appfw

@@ -1,7 +1,6 @@
 // Launch requests over the device bus: sending them and receiving their replies (the
 // caller's side), answering them (the callee's side), and the message format.
 #include "app_control_internal.h"
-#include "dlog.h"
 #include "watch_appfw.h"
 #include "watch_bus.h"
 #include "watch_device.h"
@@ -16,8 +15,6 @@ namespace watch {
 namespace appfw {
 
 namespace {
-
-#define LOG_ERROR(...) __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, __VA_ARGS__)
 
 // libdbus takes INT_MAX milliseconds as "no timeout": a reply may come minutes later.
 constexpr double kNoTimeout = static_cast<double>(INT_MAX);

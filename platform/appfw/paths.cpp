@@ -1,5 +1,5 @@
 #include "app_common.h"
-#include "dlog.h"
+#include "appfw_log.h"
 #include "watch_device.h"
 
 #include <cstdlib>
@@ -7,19 +7,16 @@
 
 namespace {
 
-const char* const kTag = "WATCH-APPFW";
-
 char* FolderOfCurrentApp(watch::PackageFolder folder, const char* call) {
     std::string appId = watch::CurrentAppId();
     if (appId.empty()) {
-        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag,
-                     "%s: no application id (set WATCH_APP_ID or run an installed program)", call);
+        LOG_ERROR("%s: no application id (set WATCH_APP_ID or run an installed program)", call);
         return nullptr;
     }
     watch::AppInfo app;
     if (!watch::FindAppCached(appId, &app)) {
-        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, "%s: application \"%s\" is not installed in %s",
-                     call, appId.c_str(), watch::DeviceRoot().c_str());
+        LOG_ERROR("%s: application \"%s\" is not installed in %s", call, appId.c_str(),
+                  watch::DeviceRoot().c_str());
         return nullptr;
     }
     return strdup(watch::PackageFolderPath(app.package, folder).c_str());
@@ -34,7 +31,7 @@ int app_get_id(char** id) {
         return APP_ERROR_INVALID_PARAMETER;
     std::string appId = watch::CurrentAppId();
     if (appId.empty() || !watch::IsValidId(appId)) {
-        __dlog_print(LOG_ID_MAIN, DLOG_ERROR, kTag, "app_get_id: no valid application id");
+        LOG_ERROR("app_get_id: no valid application id");
         return APP_ERROR_INVALID_CONTEXT;
     }
     *id = strdup(appId.c_str());

@@ -23,7 +23,7 @@ namespace preference {
 
 namespace {
 
-const char* const kTag = "PREFERENCE";
+const char* const kTag = "WATCH-PREFERENCE";
 
 } // namespace
 

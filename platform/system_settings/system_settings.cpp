@@ -9,7 +9,7 @@
 
 namespace {
 
-const char* const kTag = "SYSTEM-SETTINGS";
+const char* const kTag = "WATCH-SYSTEM-SETTINGS";
 
 struct Setting {
     const char* vconfKey;
@@ -23,7 +23,7 @@ bool Lookup(system_settings_key_e key, Setting* out) {
         *out = {"db/menu_widget/regionformat", true};
         return true;
     case SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE:
-        *out = {"db/menu_widget/language", true};
+        *out = {WATCH_VCONF_KEY_LANGUAGE, true};
         return true;
     case SYSTEM_SETTINGS_KEY_LOCALE_TIMEZONE:
         *out = {"db/setting/timezone_id", true};

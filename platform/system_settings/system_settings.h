@@ -18,7 +18,7 @@ typedef enum {
 
 typedef enum {
     SYSTEM_SETTINGS_KEY_LOCALE_COUNTRY = 12,  /* "db/menu_widget/regionformat" */
-    SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE = 13, /* "db/menu_widget/language" */
+    SYSTEM_SETTINGS_KEY_LOCALE_LANGUAGE = 13, /* WATCH_VCONF_KEY_LANGUAGE */
     SYSTEM_SETTINGS_KEY_LOCALE_TIMEZONE = 14, /* "db/setting/timezone_id" */
     SYSTEM_SETTINGS_KEY_TIME_CHANGED = 15     /* "memory/system/timechanged" */
 } system_settings_key_e;

@@ -33,12 +33,12 @@ extern "C" {
 
 struct uxt_theme_color_table_s {
     std::string path;
-    uxt::ColorMap colors;
+    uxt::ColorMap entries;
 };
 
 struct uxt_theme_font_table_s {
     std::string path;
-    uxt::FontMap fonts;
+    uxt::FontMap entries;
 };
 
 namespace {
@@ -51,15 +51,6 @@ const double kSettleDelay = 0.1;
 
 bool gChangeable = false;
 uxt_theme_style_e gStyle = UXT_THEME_STYLE_DEFAULT;
-
-std::set<uxt_theme_color_table_s*> gColorTables;
-std::set<uxt_theme_font_table_s*> gFontTables;
-uxt_theme_color_table_s* gColor = nullptr;
-uxt_theme_font_table_s* gFont = nullptr;
-
-// Codes currently published as global Edje classes.
-std::set<std::string> gPublishedColors;
-std::set<std::string> gPublishedFonts;
 bool gEdjeUp = false;
 
 struct ChangedReg {
@@ -91,8 +82,32 @@ struct FileWatch {
     Ecore_File_Monitor* monitor = nullptr;
     Ecore_Timer* settle = nullptr;
 };
-FileWatch gColorWatch;
-FileWatch gFontWatch;
+
+// One kind of table, colours or fonts: the tables loaded, the current one, the codes it
+// publishes as global Edje classes and the watch on its file. Both kinds go the same way.
+template <typename Table> struct Kind {
+    using Map = decltype(Table::entries);
+    using Entry = typename Map::mapped_type;
+    using Reader = bool (*)(const std::string& path, Map* out, std::string* error);
+    using Publisher = void (*)(const std::string& code, const Entry& entry);
+
+    Kind(const char* noun, const char* plural, int changeType, Reader read, Publisher publish,
+         void (*unpublish)(const char*), void (*changed)())
+        : noun(noun), plural(plural), changeType(changeType), read(read), publish(publish),
+          unpublish(unpublish), changed(changed) {}
+
+    const char* const noun;   // "colour", "font": in log lines
+    const char* const plural; // "colours", "fonts"
+    const int changeType;     // UXT_THEME_CHANGED_COLOR or UXT_THEME_CHANGED_FONT
+    const Reader read;
+    const Publisher publish;
+    void (*const unpublish)(const char* code);
+    void (*const changed)(); // after new values are published, before the callbacks; or NULL
+    std::set<Table*> tables;
+    Table* current = nullptr;
+    std::set<std::string> published;
+    FileWatch watch;
+};
 
 void Log(int prio, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 void Log(int prio, const char* fmt, ...) {
@@ -107,34 +122,52 @@ void EnsureEdje() {
         gEdjeUp = edje_init() > 0;
 }
 
-void PublishColors() {
-    EnsureEdje();
-    std::set<std::string> now;
-    for (const auto& entry : gColor->colors) {
-        const uxt::Rgba& c = entry.second;
-        edje_color_class_set(entry.first.c_str(), c.r, c.g, c.b, c.a, c.r, c.g, c.b, c.a, c.r, c.g,
-                             c.b, c.a);
-        now.insert(entry.first);
-    }
-    for (const auto& code : gPublishedColors)
-        if (!now.count(code))
-            edje_color_class_del(code.c_str());
-    gPublishedColors.swap(now);
+void PublishColor(const std::string& code, const uxt::Rgba& c) {
+    edje_color_class_set(code.c_str(), c.r, c.g, c.b, c.a, c.r, c.g, c.b, c.a, c.r, c.g, c.b, c.a);
 }
 
-void PublishFonts() {
+void PublishFont(const std::string& code, const uxt::FontSpec& f) {
+    const std::string font = f.family + ":style=" + f.style;
+    edje_text_class_set(code.c_str(), font.c_str(), f.size);
+}
+
+void ReapplyAll();
+
+Kind<uxt_theme_color_table_s> gColors{"colour",
+                                      "colours",
+                                      UXT_THEME_CHANGED_COLOR,
+                                      uxt::ReadColorTable,
+                                      PublishColor,
+                                      edje_color_class_del,
+                                      ReapplyAll};
+Kind<uxt_theme_font_table_s> gFonts{
+    "font", "fonts", UXT_THEME_CHANGED_FONT, uxt::ReadFontTable, PublishFont, edje_text_class_del,
+    nullptr};
+
+// Publishes the current table's codes and withdraws those it no longer has.
+template <typename Table> void Publish(Kind<Table>& kind) {
     EnsureEdje();
     std::set<std::string> now;
-    for (const auto& entry : gFont->fonts) {
-        const uxt::FontSpec& f = entry.second;
-        const std::string font = f.family + ":style=" + f.style;
-        edje_text_class_set(entry.first.c_str(), font.c_str(), f.size);
+    for (const auto& entry : kind.current->entries) {
+        kind.publish(entry.first, entry.second);
         now.insert(entry.first);
     }
-    for (const auto& code : gPublishedFonts)
+    for (const auto& code : kind.published)
         if (!now.count(code))
-            edje_text_class_del(code.c_str());
-    gPublishedFonts.swap(now);
+            kind.unpublish(code.c_str());
+    kind.published.swap(now);
+}
+
+// The current table's entry for a code; NULL (and one line) when there is none.
+template <typename Table>
+const typename Kind<Table>::Entry* Find(const Kind<Table>& kind, const std::string& code) {
+    if (kind.current) {
+        auto it = kind.current->entries.find(code);
+        if (it != kind.current->entries.end())
+            return &it->second;
+    }
+    Log(DLOG_WARN, "%s code \"%s\" not in the current table", kind.noun, code.c_str());
+    return nullptr;
 }
 
 Evas_Object* EdjeOf(Evas_Object* obj) {
@@ -151,7 +184,8 @@ int ApplyColors(Evas_Object* obj, const Replaced& codes) {
     Evas_Object* edje = EdjeOf(obj);
     if (!edje)
         return UXT_ERROR_INVALID_PARAMETER;
-    if (!gColor) {
+    const uxt_theme_color_table_s* table = gColors.current;
+    if (!table) {
         Log(DLOG_WARN, "no current colour table for \"%s\" and \"%s\"", codes.first.c_str(),
             codes.second.c_str());
         return UXT_ERROR_NOT_FOUND;
@@ -161,8 +195,8 @@ int ApplyColors(Evas_Object* obj, const Replaced& codes) {
     const std::pair<const char*, const std::string*> classes[] = {{kFirstClass, &codes.first},
                                                                   {kSecondClass, &codes.second}};
     for (const auto& cls : classes) {
-        auto it = gColor->colors.find(*cls.second);
-        if (it == gColor->colors.end()) {
+        auto it = table->entries.find(*cls.second);
+        if (it == table->entries.end()) {
             missing += (missing.empty() ? "\"" : ", \"") + *cls.second + "\"";
             result = UXT_ERROR_NOT_FOUND;
             continue;
@@ -173,7 +207,7 @@ int ApplyColors(Evas_Object* obj, const Replaced& codes) {
     }
     if (!missing.empty())
         Log(DLOG_WARN, "colour code %s not in the colour table %s", missing.c_str(),
-            gColor->path.c_str());
+            table->path.c_str());
     return result;
 }
 
@@ -238,47 +272,37 @@ void StopWatch(FileWatch* watch) {
     *watch = FileWatch();
 }
 
-void ReloadColors() {
-    uxt::ColorMap colors;
+// After the current table's file changed: its values take over when they read cleanly
+// and differ.
+template <typename Table> void Reload(Kind<Table>& kind) {
+    typename Kind<Table>::Map entries;
     std::string error;
-    if (!uxt::ReadColorTable(gColor->path, &colors, &error)) {
-        Log(DLOG_ERROR, "colour table not reloaded, keeping its colours: %s", error.c_str());
+    if (!kind.read(kind.current->path, &entries, &error)) {
+        Log(DLOG_ERROR, "%s table not reloaded, keeping its %s: %s", kind.noun, kind.plural,
+            error.c_str());
         return;
     }
-    if (colors == gColor->colors)
+    if (entries == kind.current->entries)
         return;
-    gColor->colors.swap(colors);
-    PublishColors();
-    ReapplyAll();
-    RunCallbacks(UXT_THEME_CHANGED_COLOR, CurrentIds(UXT_THEME_CHANGED_COLOR));
+    kind.current->entries.swap(entries);
+    Publish(kind);
+    if (kind.changed)
+        kind.changed();
+    RunCallbacks(kind.changeType, CurrentIds(kind.changeType));
 }
 
-void ReloadFonts() {
-    uxt::FontMap fonts;
-    std::string error;
-    if (!uxt::ReadFontTable(gFont->path, &fonts, &error)) {
-        Log(DLOG_ERROR, "font table not reloaded, keeping its fonts: %s", error.c_str());
-        return;
-    }
-    if (fonts == gFont->fonts)
-        return;
-    gFont->fonts.swap(fonts);
-    PublishFonts();
-    RunCallbacks(UXT_THEME_CHANGED_FONT, CurrentIds(UXT_THEME_CHANGED_FONT));
-}
-
-Eina_Bool SettledCb(void* data) {
-    auto* watch = static_cast<FileWatch*>(data);
-    watch->settle = nullptr;
-    if (watch == &gColorWatch && gColor)
-        ReloadColors();
-    else if (watch == &gFontWatch && gFont)
-        ReloadFonts();
+template <typename Table> Eina_Bool SettledCb(void* data) {
+    auto* kind = static_cast<Kind<Table>*>(data);
+    kind->watch.settle = nullptr;
+    if (kind->current)
+        Reload(*kind);
     return ECORE_CALLBACK_CANCEL;
 }
 
+template <typename Table>
 void MonitorCb(void* data, Ecore_File_Monitor*, Ecore_File_Event event, const char* path) {
-    auto* watch = static_cast<FileWatch*>(data);
+    auto* kind = static_cast<Kind<Table>*>(data);
+    FileWatch* watch = &kind->watch;
     const char* slash = path ? strrchr(path, '/') : nullptr;
     if (!slash || watch->base != slash + 1)
         return;
@@ -289,7 +313,7 @@ void MonitorCb(void* data, Ecore_File_Monitor*, Ecore_File_Event event, const ch
         if (watch->settle)
             ecore_timer_reset(watch->settle);
         else
-            watch->settle = ecore_timer_add(kSettleDelay, SettledCb, watch);
+            watch->settle = ecore_timer_add(kSettleDelay, SettledCb<Table>, kind);
         break;
     case ECORE_FILE_EVENT_DELETED_FILE:
         Log(DLOG_WARN, "table file %s was removed; its last values stay", path);
@@ -299,7 +323,8 @@ void MonitorCb(void* data, Ecore_File_Monitor*, Ecore_File_Event event, const ch
     }
 }
 
-void StartWatch(FileWatch* watch, const std::string& path) {
+template <typename Table> void StartWatch(Kind<Table>& kind, const std::string& path) {
+    FileWatch* watch = &kind.watch;
     StopWatch(watch);
     static bool fileUp = false;
     if (!fileUp)
@@ -315,10 +340,62 @@ void StartWatch(FileWatch* watch, const std::string& path) {
     watch->dir = real;
     free(real);
     watch->base = slash == std::string::npos ? path : path.substr(slash + 1);
-    watch->monitor = ecore_file_monitor_add(watch->dir.c_str(), MonitorCb, watch);
+    watch->monitor = ecore_file_monitor_add(watch->dir.c_str(), MonitorCb<Table>, &kind);
     if (!watch->monitor)
         Log(DLOG_ERROR, "table file %s is not followed: cannot watch %s", path.c_str(),
             watch->dir.c_str());
+}
+
+template <typename Table> Table* AddTable(Kind<Table>& kind, const char* path) {
+    if (!path || !*path) {
+        Log(DLOG_ERROR, "%s table not loaded: no path", kind.noun);
+        return nullptr;
+    }
+    typename Kind<Table>::Map entries;
+    std::string error;
+    if (!kind.read(path, &entries, &error)) {
+        Log(DLOG_ERROR, "%s table not loaded: %s", kind.noun, error.c_str());
+        return nullptr;
+    }
+    auto* table = new Table{path, std::move(entries)};
+    kind.tables.insert(table);
+    return table;
+}
+
+// True for a table of this kind; else one line saying what was not done and why.
+template <typename Table> bool Known(const Kind<Table>& kind, Table* table, const char* notDone) {
+    if (table && kind.tables.count(table))
+        return true;
+    Log(DLOG_ERROR, "%s table not %s: %s", kind.noun, notDone,
+        table ? "unknown table" : "table is NULL");
+    return false;
+}
+
+template <typename Table> int SetTable(Kind<Table>& kind, Table* table) {
+    if (!Known(kind, table, "set"))
+        return UXT_ERROR_INVALID_PARAMETER;
+    if (kind.current == table)
+        return UXT_ERROR_NONE;
+    kind.current = table;
+    StartWatch(kind, table->path);
+    Publish(kind);
+    if (kind.changed)
+        kind.changed();
+    QueueNotice(kind.changeType);
+    return UXT_ERROR_NONE;
+}
+
+template <typename Table> int DeleteTable(Kind<Table>& kind, Table* table) {
+    if (!Known(kind, table, "deleted"))
+        return UXT_ERROR_INVALID_PARAMETER;
+    // The current look stays as it is until another table is set.
+    if (kind.current == table) {
+        kind.current = nullptr;
+        StopWatch(&kind.watch);
+    }
+    kind.tables.erase(table);
+    delete table;
+    return UXT_ERROR_NONE;
 }
 
 } // namespace
@@ -347,93 +424,27 @@ uxt_theme_style_e uxt_theme_get_style(void) {
 }
 
 uxt_theme_color_table_h uxt_theme_add_color_table(const char* file_path) {
-    if (!file_path || !*file_path) {
-        Log(DLOG_ERROR, "colour table not loaded: no path");
-        return nullptr;
-    }
-    uxt::ColorMap colors;
-    std::string error;
-    if (!uxt::ReadColorTable(file_path, &colors, &error)) {
-        Log(DLOG_ERROR, "colour table not loaded: %s", error.c_str());
-        return nullptr;
-    }
-    auto* table = new uxt_theme_color_table_s{file_path, std::move(colors)};
-    gColorTables.insert(table);
-    return table;
+    return AddTable(gColors, file_path);
 }
 
 int uxt_theme_set_color_table(uxt_theme_color_table_h table) {
-    if (!table || !gColorTables.count(table)) {
-        Log(DLOG_ERROR, "colour table not set: %s", table ? "unknown table" : "table is NULL");
-        return UXT_ERROR_INVALID_PARAMETER;
-    }
-    if (gColor == table)
-        return UXT_ERROR_NONE;
-    gColor = table;
-    StartWatch(&gColorWatch, table->path);
-    PublishColors();
-    ReapplyAll();
-    QueueNotice(UXT_THEME_CHANGED_COLOR);
-    return UXT_ERROR_NONE;
+    return SetTable(gColors, table);
 }
 
 int uxt_theme_delete_color_table(uxt_theme_color_table_h table) {
-    if (!table || !gColorTables.count(table)) {
-        Log(DLOG_ERROR, "colour table not deleted: %s", table ? "unknown table" : "table is NULL");
-        return UXT_ERROR_INVALID_PARAMETER;
-    }
-    // The current look stays as it is until another table is set.
-    if (gColor == table) {
-        gColor = nullptr;
-        StopWatch(&gColorWatch);
-    }
-    gColorTables.erase(table);
-    delete table;
-    return UXT_ERROR_NONE;
+    return DeleteTable(gColors, table);
 }
 
 uxt_theme_font_table_h uxt_theme_add_font_table(const char* file_path) {
-    if (!file_path || !*file_path) {
-        Log(DLOG_ERROR, "font table not loaded: no path");
-        return nullptr;
-    }
-    uxt::FontMap fonts;
-    std::string error;
-    if (!uxt::ReadFontTable(file_path, &fonts, &error)) {
-        Log(DLOG_ERROR, "font table not loaded: %s", error.c_str());
-        return nullptr;
-    }
-    auto* table = new uxt_theme_font_table_s{file_path, std::move(fonts)};
-    gFontTables.insert(table);
-    return table;
+    return AddTable(gFonts, file_path);
 }
 
 int uxt_theme_set_font_table(uxt_theme_font_table_h table) {
-    if (!table || !gFontTables.count(table)) {
-        Log(DLOG_ERROR, "font table not set: %s", table ? "unknown table" : "table is NULL");
-        return UXT_ERROR_INVALID_PARAMETER;
-    }
-    if (gFont == table)
-        return UXT_ERROR_NONE;
-    gFont = table;
-    StartWatch(&gFontWatch, table->path);
-    PublishFonts();
-    QueueNotice(UXT_THEME_CHANGED_FONT);
-    return UXT_ERROR_NONE;
+    return SetTable(gFonts, table);
 }
 
 int uxt_theme_delete_font_table(uxt_theme_font_table_h table) {
-    if (!table || !gFontTables.count(table)) {
-        Log(DLOG_ERROR, "font table not deleted: %s", table ? "unknown table" : "table is NULL");
-        return UXT_ERROR_INVALID_PARAMETER;
-    }
-    if (gFont == table) {
-        gFont = nullptr;
-        StopWatch(&gFontWatch);
-    }
-    gFontTables.erase(table);
-    delete table;
-    return UXT_ERROR_NONE;
+    return DeleteTable(gFonts, table);
 }
 
 int uxt_theme_get_color(const char* code, int* r, int* g, int* b, int* a) {
@@ -441,16 +452,9 @@ int uxt_theme_get_color(const char* code, int* r, int* g, int* b, int* a) {
         Log(DLOG_ERROR, "colour not read: NULL argument");
         return UXT_ERROR_INVALID_PARAMETER;
     }
-    const uxt::Rgba* color = nullptr;
-    if (gColor) {
-        auto it = gColor->colors.find(code);
-        if (it != gColor->colors.end())
-            color = &it->second;
-    }
-    if (!color) {
-        Log(DLOG_WARN, "colour code \"%s\" not in the current table", code);
+    const uxt::Rgba* color = Find(gColors, code);
+    if (!color)
         return UXT_ERROR_NOT_FOUND;
-    }
     *r = color->r;
     *g = color->g;
     *b = color->b;
@@ -463,16 +467,9 @@ int uxt_theme_get_font(const char* code, char** family, char** style, int* size)
         Log(DLOG_ERROR, "font not read: NULL argument");
         return UXT_ERROR_INVALID_PARAMETER;
     }
-    const uxt::FontSpec* font = nullptr;
-    if (gFont) {
-        auto it = gFont->fonts.find(code);
-        if (it != gFont->fonts.end())
-            font = &it->second;
-    }
-    if (!font) {
-        Log(DLOG_WARN, "font code \"%s\" not in the current table", code);
+    const uxt::FontSpec* font = Find(gFonts, code);
+    if (!font)
         return UXT_ERROR_NOT_FOUND;
-    }
     *family = strdup(font->family.c_str());
     *style = strdup(font->style.c_str());
     if (!*family || !*style) {

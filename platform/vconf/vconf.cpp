@@ -33,7 +33,7 @@ const char* const kChannel = "vconf";
 
 namespace {
 
-const char* const kTag = "VCONF";
+const char* const kTag = "WATCH-VCONF";
 
 } // namespace
 

@@ -10,6 +10,14 @@
 extern "C" {
 #endif
 
+/* Keys of the device that several programs share. */
+/* The display language as a locale (string, e.g. "ko_KR.UTF-8"), set by the settings. */
+#define WATCH_VCONF_KEY_LANGUAGE "db/menu_widget/language"
+/* 1 asks the idle clock to come to the front; set back to 0 once it is there (int). */
+#define WATCH_VCONF_KEY_IDLE_CLOCK_SHOW "db/setting/idle_clock_show"
+/* The application id of the idle clock the next show brings forward (string). */
+#define WATCH_VCONF_KEY_CLOCKS_SET_IDLE "db/wms/clocks_set_idle"
+
 typedef enum {
     VCONF_OK = 0,
     VCONF_ERROR = -1,

@@ -1,6 +1,7 @@
 #define LOG_TAG "CLOCK-COMMON"
 #include "ElementaryHelper.h"
 #include "ClockLog.h"
+#include "DalvexaNames.h"
 #include "FileUtil.h"
 
 #include <libintl.h>
@@ -10,7 +11,7 @@ namespace NSClockCommon {
 
 namespace {
 
-const char* const TEXT_DOMAIN = "clock-dalvexa";
+const char* const TEXT_DOMAIN = dalvexa::kTextDomain;
 
 void SetExpand(Evas_Object* obj) {
     evas_object_size_hint_weight_set(obj, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);

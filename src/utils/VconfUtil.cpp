@@ -11,7 +11,6 @@ namespace {
 const char* const kRegionFormatTime1224Key = "db/menu_widget/regionformat_time1224";
 const char* const kHostDeviceVendorKey = "db/wms/host_status/vendor";
 const char* const kCSCCountryIsoKey = "db/csc/country_iso";
-const char* const kLanguageKey = "db/menu_widget/language";
 const char* const kIOSConnectedKey = "memory/private/weconn/ios_connected";
 const char* const kSystemTimeChangedKey = "memory/system/timechanged";
 const char* const kTimezoneIdKey = "db/setting/timezone_id";
@@ -55,9 +54,9 @@ std::string VconfUtil::GetCSCCountryIso() {
 }
 
 std::string VconfUtil::GetLanguageCode() {
-    char* value = vconf_get_str(kLanguageKey);
+    char* value = vconf_get_str(WATCH_VCONF_KEY_LANGUAGE);
     if (value == NULL) {
-        CLOCK_LOG("vconf_get_str(%s) failed", kLanguageKey);
+        CLOCK_LOG("vconf_get_str(%s) failed", WATCH_VCONF_KEY_LANGUAGE);
         return std::string();
     }
     return TakeString(value);

@@ -19,7 +19,7 @@ class VconfUtil {
     static std::string GetHostDeviceVendor();
     // "db/csc/country_iso"; empty when it cannot be read.
     static std::string GetCSCCountryIso();
-    // "db/menu_widget/language"; empty when it cannot be read.
+    // The display language (WATCH_VCONF_KEY_LANGUAGE); empty when it cannot be read.
     static std::string GetLanguageCode();
     // "memory/private/weconn/ios_connected"; 0 when it cannot be read.
     static int GetIOSConnected();

@@ -24,6 +24,7 @@ constexpr const char* kOddService = "test.appfw.9_odd service";
 
 using appstest::CountLog;
 using appstest::Reply;
+using appstest::WaitForLog;
 using Extras = std::vector<std::pair<std::string, std::string>>;
 
 class AppfwTest : public ::testing::Test {
@@ -75,11 +76,6 @@ class AppfwTest : public ::testing::Test {
                     out += (out.empty() ? "" : " ") + word;
         }
         return out;
-    }
-    // Runs the loop until the log holds `count` lines of tag containing part.
-    bool WaitForLog(const std::string& tag, const std::string& part, int pid = 0, int count = 1) {
-        return watchtest::RunLoopUntilEvery([&] { return CountLog(tag, part, pid) >= count; }, 0.02,
-                                            10);
     }
     // Pids of the processes that logged "create".
     std::vector<int> CreatedPids() const {

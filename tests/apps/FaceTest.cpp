@@ -195,7 +195,7 @@ TEST(FaceAppTest, StoresBlueFollowsTheStoredBandAndTicksOnlyInFront) {
     EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA",
                                      "stored colour band 9 is not one of 0..4: keeping band 2"));
     ASSERT_EQ(preference_set_string(appstest::kBandKey, "orange"), PREFERENCE_ERROR_NONE);
-    EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA", "keeping band 2", 2));
+    EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA", "keeping band 2", 0, 2));
     EXPECT_EQ(app->Face()->Band(), 2);
     ASSERT_EQ(preference_set_int(appstest::kBandKey, 4), PREFERENCE_ERROR_NONE);
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return app->Face()->Band() == 4; }));

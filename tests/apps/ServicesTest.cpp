@@ -139,7 +139,7 @@ TEST_F(ServicesTest, TheCompanionTakesThePhonesMessagesAndTheSettingsRequest) {
               "unknown phone message \"factory_reset\"");
     EXPECT_EQ(refusal({}, APP_CONTROL_OPERATION_VIEW),
               "unknown request (operation \"" APP_CONTROL_OPERATION_VIEW "\")");
-    EXPECT_EQ(StoredBand(), "1\n");
+    EXPECT_EQ(StoredBandText(), "1\n");
     std::vector<std::string> lines = Outbox();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("\"clock_color_style\":1,"), std::string::npos) << lines[0];
@@ -171,7 +171,7 @@ TEST_F(ServicesTest, TheCompanionTakesThePhonesMessagesAndTheSettingsRequest) {
     EXPECT_EQ(r.out, "clock_color_style=3\nresult=succeeded\n");
     EXPECT_TRUE(watchtest::RunLoopUntil([&] { return heard.band == 3; }));
     EXPECT_EQ(heard.calls, 1);
-    EXPECT_EQ(StoredBand(), "3\n");
+    EXPECT_EQ(StoredBandText(), "3\n");
     EXPECT_EQ(ServiceLog("the phone set colour band 3 (purple)"), 1);
     EXPECT_EQ(Outbox().size(), 1u); // the phone knows its own band
     preference_unset_changed_cb(kBandKey);
@@ -267,7 +267,7 @@ TEST_F(ServicesTest, TheIdleClockServesTheShowKeyFromBootToShutdown) {
     // A request withdrawn within the component's transition leaves the clock alone.
     ASSERT_EQ(vconf_set_str(kClock, kFace), VCONF_OK);
     ASSERT_EQ(vconf_set_int(kShow, 1), VCONF_OK);
-    ASSERT_TRUE(WaitForLog(kTag, "the idle clock comes in", 3)); // after the two above
+    ASSERT_TRUE(WaitForLog(kTag, "the idle clock comes in", 0, 3)); // after the two above
     ASSERT_EQ(vconf_set_int(kShow, 0), VCONF_OK);
     EXPECT_TRUE(WaitForLog(kTag, "was set to 0 meanwhile: the clock stays as it is"))
         << appstest::DumpLog(kTag);
@@ -281,7 +281,7 @@ TEST_F(ServicesTest, TheIdleClockServesTheShowKeyFromBootToShutdown) {
     EXPECT_TRUE(WaitSlowly([] { return appstest::InFront(kFace); })) << appstest::DumpLog();
     const int face = appstest::PidOf(kFace);
     EXPECT_TRUE(RequestAndWaitForClear());
-    EXPECT_TRUE(WaitForLog(kTag, "brought to the front", 2));
+    EXPECT_TRUE(WaitForLog(kTag, "brought to the front", 0, 2));
     EXPECT_EQ(appstest::PidOf(kFace), face);
     EXPECT_TRUE(appstest::InFront(kFace));
 

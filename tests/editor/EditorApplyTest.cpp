@@ -45,7 +45,7 @@ TEST_F(EditorApplyTest, OkStoresTellsTheCompanionAnswersAndExitsWhenTheIdleClock
             EXPECT_EQ(ShownPage(), 3);
             Screenshot("two-detents");
         });
-    Do("tap", [&] { Tap(180, 330); }); // the OK button along the bottom edge
+    Do("tap", [&] { Tap(dalvexa::kOkButtonX, dalvexa::kOkButtonY); }); // the OK button
     Step(
         "answered", [&] { return Answered(); },
         [&] {
@@ -100,7 +100,8 @@ TEST_F(EditorApplyTest, WithoutTheCompanionsReplyThereIsNoHandOverAndLaterChange
     StoreBand(0);
     Launch();
     Step(
-        "pages shown", [&] { return OkButtonInPlace(); }, [&] { Tap(180, 330); });
+        "pages shown", [&] { return OkButtonInPlace(); },
+        [&] { Tap(dalvexa::kOkButtonX, dalvexa::kOkButtonY); });
     Step(
         "answered", [&] { return Answered() && !CompanionRequests().empty(); },
         [&] { StoreBand(4); });

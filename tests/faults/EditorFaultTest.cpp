@@ -35,7 +35,7 @@ class EditorFaultTest : public appstest::InstalledEditorTest {
     EditorFaultTest() : InstalledEditorTest(kShotDir) {}
 
     // The lines of a tag of the running editor that contain part.
-    int CountEditorLog(const std::string& tag, const std::string& part) {
+    int CountLogOfEditor(const std::string& tag, const std::string& part) {
         return appstest::CountLog(tag, part, mEditor->Pid());
     }
 
@@ -74,7 +74,7 @@ class EditorFaultTest : public appstest::InstalledEditorTest {
         ASSERT_TRUE(RunLoopUntil([&] { return reply->called; }, 10)) << appstest::DumpLog();
         EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
         EXPECT_EQ(reply->extras["watch_editor_save"], "true");
-        EXPECT_EQ(StoredBand(), std::to_string(expected) + "\n");
+        EXPECT_EQ(StoredBandText(), std::to_string(expected) + "\n");
         EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA-SERVICE",
                                          "colour band " + std::to_string(expected) + " recorded"))
             << appstest::DumpLog();
@@ -124,14 +124,14 @@ TEST_F(EditorFaultTest, WithoutItsLayoutTheEditorSaysWhyEndsCleanlyAndFailsItsCa
         SCOPED_TRACE(sentAway);
         auto reply = LaunchEditor();
         ASSERT_TRUE(WaitSlowly([&] {
-            return CountEditorLog(kEditorTag, "(baseLayout == NULL) [return]") > 0;
+            return CountLogOfEditor(kEditorTag, "(baseLayout == NULL) [return]") > 0;
         })) << appstest::DumpLog();
-        EXPECT_EQ(CountEditorLog(kCommonTag, "elm_layout_file_set is failed. file: " + edj +
-                                                 ", group: MainViewLayout"),
+        EXPECT_EQ(CountLogOfEditor(kCommonTag, "elm_layout_file_set is failed. file: " + edj +
+                                                   ", group: MainViewLayout"),
                   1)
             << appstest::DumpLog();
         // The opening, which reads and may store the band, never began.
-        EXPECT_EQ(CountEditorLog(kEditorTag, "ViewStartAnimator"), 0) << appstest::DumpLog();
+        EXPECT_EQ(CountLogOfEditor(kEditorTag, "ViewStartAnimator"), 0) << appstest::DumpLog();
         EXPECT_EQ(EditorStatus(), -1) << mEditor->Err();
         EXPECT_FALSE(reply->called);
 
@@ -144,10 +144,10 @@ TEST_F(EditorFaultTest, WithoutItsLayoutTheEditorSaysWhyEndsCleanlyAndFailsItsCa
         EXPECT_FALSE(reply->hasReply);
         ASSERT_TRUE(RunLoopUntil([&] { return EditorStatus() != -1; }, 10));
         EXPECT_EQ(EditorStatus(), 0) << mEditor->Err();
-        EXPECT_EQ(CountEditorLog(kEditorTag, "no screen to pause: the application ends"), 1)
+        EXPECT_EQ(CountLogOfEditor(kEditorTag, "no screen to pause: the application ends"), 1)
             << appstest::DumpLog();
     }
-    EXPECT_EQ(StoredBand(), "3\n");
+    EXPECT_EQ(StoredBandText(), "3\n");
     EXPECT_TRUE(Outbox().empty());
     char* idle = vconf_get_str("db/wms/clocks_set_idle");
     EXPECT_EQ(idle, nullptr);

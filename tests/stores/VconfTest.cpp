@@ -201,8 +201,8 @@ TEST(VconfStore, ADamagedDatabaseGivesAnErrorAndOneLineUntilReset) {
     watchtest::LogCapture log;
     int v = 0;
     EXPECT_EQ(vconf_get_int("db/a", &v), VCONF_ERROR_FILE);
-    ASSERT_EQ(log.Messages("VCONF").size(), 1u) << log.Dump();
-    EXPECT_NE(log.Messages("VCONF")[0].find("watchctl vconf reset"), std::string::npos);
+    ASSERT_EQ(log.Messages("WATCH-VCONF").size(), 1u) << log.Dump();
+    EXPECT_NE(log.Messages("WATCH-VCONF")[0].find("watchctl vconf reset"), std::string::npos);
     EXPECT_EQ(vconf_set_int("db/a", 2), VCONF_ERROR_FILE);
     EXPECT_EQ(vconf_get_str("db/a"), nullptr);
 

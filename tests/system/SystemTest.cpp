@@ -112,7 +112,7 @@ TEST_F(SystemTest, OkAppliesOrangeAndHandsTheScreenToTheWatchFace) {
     // The reply leaves at the end of the OK animation: the chosen face fills the screen.
     ExpectLike(Shot("04-ok-animation-end"), "editor-ok-end-orange");
 
-    EXPECT_EQ(StoredBand(), "2\n");
+    EXPECT_EQ(StoredBandText(), "2\n");
     EXPECT_TRUE(appstest::WaitForLog("CLOCK-DALVEXA-SERVICE", "colour band 2 recorded"));
     const std::vector<std::string> outbox = Outbox();
     ASSERT_EQ(outbox.size(), 1u);
@@ -169,7 +169,7 @@ TEST_F(SystemTest, EditorsEndedByThePhoneOrAKillKeepNothingAndALanguageChangeRea
     ASSERT_TRUE(watchtest::RunLoopUntil([&] { return reply->called; }, 5));
     EXPECT_EQ(reply->result, APP_CONTROL_RESULT_SUCCEEDED);
     EXPECT_EQ(reply->extras["watch_editor_save"], "false");
-    EXPECT_EQ(StoredBand(), "2\n");
+    EXPECT_EQ(StoredBandText(), "2\n");
     EXPECT_TRUE(Outbox().empty());
 
     // The next editor killed: its caller fails and the stores stay intact.
@@ -188,7 +188,7 @@ TEST_F(SystemTest, EditorsEndedByThePhoneOrAKillKeepNothingAndALanguageChangeRea
     // The bus sees the connection close a moment before the process is reaped.
     ASSERT_TRUE(watchtest::RunLoopUntil([&] { return EditorStatus() != -1; }));
     EXPECT_EQ(EditorStatus(), 128 + SIGKILL);
-    EXPECT_EQ(StoredBand(), "1\n");
+    EXPECT_EQ(StoredBandText(), "1\n");
     EXPECT_TRUE(Outbox().empty());
     EXPECT_EQ(vconf_get_str("db/wms/clocks_set_idle"), nullptr);
     auto list = Watchctl({"pref", appstest::kPackage, "list"});

@@ -226,7 +226,7 @@ bool WaitForHandOver(const std::string& dir) {
     const double end = Now() + 10;
     while (Now() < end) {
         int show = -1;
-        if (vconf_get_int("db/setting/idle_clock_show", &show) == 0 && show == 0) {
+        if (vconf_get_int(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, &show) == 0 && show == 0) {
             if (FrontWatchFace(dir) > 0)
                 return true;
         }
@@ -315,22 +315,6 @@ bool RunProgram(const std::string& program, const std::vector<std::string>& env,
 
 // ---- change notification across processes
 
-// This program again, as the writer of the other side: reads a number per line, stores
-// it, and answers with the time just before the store call.
-int StoreWriter(const char* store) {
-    const bool vconf = strcmp(store, "vconf") == 0;
-    char line[64];
-    while (fgets(line, sizeof(line), stdin)) {
-        const int value = atoi(line);
-        const double before = Now();
-        const int rc = vconf ? vconf_set_int("memory/bench/changed", value)
-                             : preference_set_int("bench/changed", value);
-        printf("%.9f %d\n", before, rc);
-        fflush(stdout);
-    }
-    return 0;
-}
-
 struct Heard {
     int value = -1;
     double at = -1;
@@ -355,7 +339,9 @@ void RunLoop(double timeout) {
     ecore_timer_del(safety);
 }
 
-bool TimeNotifications(const char* store, const std::string& self, std::vector<double>* out) {
+// The writer is bench-store-writer, a program of its own (a forked one would share this
+// process's bus connection).
+bool TimeNotifications(const char* store, std::vector<double>* out) {
     const bool vconf = strcmp(store, "vconf") == 0;
     if (vconf) {
         vconf_set_int("memory/bench/changed", 0);
@@ -384,8 +370,7 @@ bool TimeNotifications(const char* store, const std::string& self, std::vector<d
         dup2(fromWriter[1], STDOUT_FILENO);
         close(toWriter[1]);
         close(fromWriter[0]);
-        // A new program: a forked one would share this process's bus connection.
-        execl(self.c_str(), self.c_str(), "--store-writer", store, static_cast<char*>(nullptr));
+        execl(BENCH_STORE_WRITER, BENCH_STORE_WRITER, store, static_cast<char*>(nullptr));
         _exit(127);
     }
     close(toWriter[0]);
@@ -468,33 +453,25 @@ std::string LoadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
-int Main(int argc, char** argv) {
-    int rounds = 10;
-    std::string jsonPath = BENCH_JSON;
+// Reads the options; false with the exit status when the program should end at once.
+bool ParseOptions(int argc, char** argv, int* rounds, std::string* jsonPath, int* status) {
     for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--store-writer") == 0 && i + 1 < argc)
-            return StoreWriter(argv[i + 1]);
         if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
-            rounds = std::max(1, atoi(argv[++i]));
+            *rounds = std::max(1, atoi(argv[++i]));
         else if (strcmp(argv[i], "--json") == 0 && i + 1 < argc)
-            jsonPath = argv[++i];
+            *jsonPath = argv[++i];
         else {
             fprintf(stderr, "usage: %s [--rounds N] [--json FILE]\n", argv[0]);
-            return 2;
+            *status = 2;
+            return false;
         }
     }
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n <= 0)
-        return 2;
-    self[n] = '\0';
+    return true;
+}
 
-    char tmpl[] = "/tmp/watch-bench-XXXXXX";
-    if (!mkdtemp(tmpl))
-        return 2;
-    const std::string root = tmpl;
-    // Headless and quiet, the same for every program; a home that keeps its caches from
-    // one run to the next, as a device's does.
+// Headless and quiet, the same for every program; a home that keeps its caches from one
+// run to the next, as a device's does.
+void SetEnvironment(const std::string& root) {
     std::filesystem::create_directories(BENCH_HOME);
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WATCH_APP_ID", "WATCH_LOG_STDERR"})
         unsetenv(name);
@@ -511,51 +488,53 @@ int Main(int argc, char** argv) {
              {"XDG_CONFIG_HOME", std::string(BENCH_HOME) + "/.config"},
              {"XDG_DATA_HOME", std::string(BENCH_HOME) + "/.local/share"}})
         setenv(e.first, e.second.c_str(), 1);
+}
 
-    const std::string log = root + "/bench.log";
-    if (!Watchctl({"install", WATCH_PACKAGE_STAGE}, log) || !Watchctl({"boot"}, log) ||
-        !Watchctl({"lang", "en_US.UTF-8"}, log) ||
+// Installs the package on the device root and boots it, in English.
+bool PrepareDevice(const std::string& root, const std::string& log) {
+    if (Watchctl({"install", WATCH_PACKAGE_STAGE}, log) && Watchctl({"boot"}, log) &&
+        Watchctl({"lang", "en_US.UTF-8"}, log) &&
         // The first-start tutorial would hold the bezel; a user meets it once.
-        !Watchctl(
-            {"pref", kWatchFaceId, "set", "tarquil_pref_tutorial_done", "true", "--type", "bool"},
-            log)) {
-        Fail("cannot set up the device in " + root + " (see " + log + ")");
-        return 1;
-    }
-    const std::string loadBefore = LoadAverage();
-    printf("bench: %d rounds on %s (load %s)\n", rounds, root.c_str(), loadBefore.c_str());
-    fflush(stdout);
+        Watchctl({"pref", kWatchFaceId, "set", dalvexa::kTutorialDoneKey, "true", "--type", "bool"},
+                 log))
+        return true;
+    return Fail("cannot set up the device in " + root + " (see " + log + ")");
+}
 
-    Figures fig;
-    bool ok = true;
-    for (int round = 0; round <= rounds && ok; ++round) {
+// The frames of an editor's run, each to the figure of its phase.
+void AddFrames(const Report& r, Figures* fig) {
+    for (const Report::Frame& f : r.frames) {
+        const FrameTime time{(f.post - f.pre) * 1000, f.tick > 0 ? (f.post - f.tick) * 1000 : -1};
+        // The zoom lasts 0.2 s; the frames after it until the pages and OK show build
+        // that screen.
+        if (r.zoomStart > 0 && f.pre >= r.zoomStart && f.pre <= r.zoomStart + kZoomWindow &&
+            f.post < r.interactive)
+            fig->zoomFrames.push_back(time);
+        else if (r.zoomStart > 0 && f.pre > r.zoomStart && f.post <= r.interactive)
+            fig->pagesFrames.push_back(time);
+        else if (r.okStart > 0 && f.pre >= r.okStart && f.pre <= r.okStart + 0.25)
+            fig->okFrames.push_back(time);
+    }
+    for (const Report::Detent& d : r.detents)
+        fig->detents.push_back({d.shown > 0 ? (d.shown - d.fed) * 1000 : -1, d.frames});
+}
+
+// The rounds of the bare window and the editor, played to OK; round 0 warms the caches.
+bool RunRounds(const std::string& root, int rounds, Figures* fig) {
+    for (int round = 0; round <= rounds; ++round) {
         Run bare, editor;
-        ok = RunProgram(BENCH_BARE_WINDOW, {}, root, 20, false, &bare) &&
-             RunProgram(BENCH_EDITOR, {std::string("WATCH_APP_ID=") + kEditorId}, root, 30, true,
-                        &editor) &&
-             WaitForHandOver(root);
-        if (!ok || round == 0)
-            continue; // the first round warms the caches
-        fig.AddBare(bare.report.firstFrame - bare.spawned, bare.peakMiB);
+        if (!RunProgram(BENCH_BARE_WINDOW, {}, root, 20, false, &bare) ||
+            !RunProgram(BENCH_EDITOR, {std::string("WATCH_APP_ID=") + kEditorId}, root, 30, true,
+                        &editor) ||
+            !WaitForHandOver(root))
+            return false;
+        if (round == 0)
+            continue;
+        fig->AddBare(bare.report.firstFrame - bare.spawned, bare.peakMiB);
         const Report& r = editor.report;
-        fig.AddEditorStart(r.firstFrame - editor.spawned, r.interactive - editor.spawned,
-                           editor.peakMiB);
-        for (const Report::Frame& f : r.frames) {
-            // The zoom lasts 0.2 s; the frames after it until the pages and OK show build
-            // that screen.
-            if (r.zoomStart > 0 && f.pre >= r.zoomStart && f.pre <= r.zoomStart + kZoomWindow &&
-                f.post < r.interactive)
-                fig.zoomFrames.push_back(
-                    {(f.post - f.pre) * 1000, f.tick > 0 ? (f.post - f.tick) * 1000 : -1});
-            else if (r.zoomStart > 0 && f.pre > r.zoomStart && f.post <= r.interactive)
-                fig.pagesFrames.push_back(
-                    {(f.post - f.pre) * 1000, f.tick > 0 ? (f.post - f.tick) * 1000 : -1});
-            else if (r.okStart > 0 && f.pre >= r.okStart && f.pre <= r.okStart + 0.25)
-                fig.okFrames.push_back(
-                    {(f.post - f.pre) * 1000, f.tick > 0 ? (f.post - f.tick) * 1000 : -1});
-        }
-        for (const Report::Detent& d : r.detents)
-            fig.detents.push_back({d.shown > 0 ? (d.shown - d.fed) * 1000 : -1, d.frames});
+        fig->AddEditorStart(r.firstFrame - editor.spawned, r.interactive - editor.spawned,
+                            editor.peakMiB);
+        AddFrames(r, fig);
         printf("  round %d: bare first frame %.1f ms; editor first frame %.1f ms, interactive "
                "%.1f ms, peak %.1f MiB\n",
                round, (bare.report.firstFrame - bare.spawned) * 1000,
@@ -563,48 +542,76 @@ int Main(int argc, char** argv) {
                editor.peakMiB);
         fflush(stdout);
     }
+    return true;
+}
 
-    // The watch face is in front after the last round's OK.
+// The battery's figures: the watch face in front after the last round's OK, then an
+// editor left idle on its page.
+bool WatchQuietPrograms(const std::string& root, Figures* fig) {
+    const pid_t face = FrontWatchFace(root);
+    if (face <= 0)
+        return Fail("the watch face is not in front");
+    Sleep(kSettleSeconds);
+    if (!WatchQuiet(face, &fig->faceQuiet))
+        return false;
+    const std::string reportPath = root + "/report";
+    unlink(reportPath.c_str());
+    const pid_t pid = Spawn(
+        {BENCH_EDITOR},
+        {std::string("WATCH_APP_ID=") + kEditorId, "BENCH_IDLE=1", "BENCH_REPORT=" + reportPath},
+        root + "/programs.log");
+    bool ok = pid > 0 && WaitForFile(reportPath, 30);
     if (ok) {
-        const pid_t face = FrontWatchFace(root);
-        ok = face > 0 ? (Sleep(kSettleSeconds), WatchQuiet(face, &fig.faceQuiet))
-                      : Fail("the watch face is not in front");
+        Sleep(kSettleSeconds);
+        ok = WatchQuiet(pid, &fig->editorQuiet);
+    } else {
+        Fail("the idle editor did not show its pages (see " + root + "/programs.log)");
     }
-    if (ok) {
-        const std::string reportPath = root + "/report";
-        unlink(reportPath.c_str());
-        const pid_t pid = Spawn({BENCH_EDITOR},
-                                {std::string("WATCH_APP_ID=") + kEditorId, "BENCH_IDLE=1",
-                                 "BENCH_REPORT=" + reportPath},
-                                root + "/programs.log");
-        ok = pid > 0 && WaitForFile(reportPath, 30);
-        if (ok) {
-            Sleep(kSettleSeconds);
-            ok = WatchQuiet(pid, &fig.editorQuiet);
-        } else {
-            Fail("the idle editor did not show its pages (see " + root + "/programs.log)");
-        }
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            Reap(pid, 10);
-        }
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        Reap(pid, 10);
     }
+    return ok;
+}
 
+// Change notification of both stores across processes and the launch-request round trip.
+bool TimeServices(Figures* fig) {
     ecore_init();
-    if (ok)
-        ok = TimeNotifications("vconf", self, &fig.notifyVconf);
-    if (ok)
-        ok = TimeLaunch(&fig.launchCold, &fig.launchWarm);
+    bool ok = TimeNotifications("vconf", &fig->notifyVconf) &&
+              TimeLaunch(&fig->launchCold, &fig->launchWarm);
     if (ok) {
         setenv("WATCH_APP_ID", kWatchFaceId, 1);
-        ok = TimeNotifications("pref", self, &fig.notifyPref);
+        ok = TimeNotifications("pref", &fig->notifyPref);
         unsetenv("WATCH_APP_ID");
     }
     watch::appfw::ShutdownLaunches();
+    return ok;
+}
+
+int Main(int argc, char** argv) {
+    int rounds = 10;
+    std::string jsonPath = BENCH_JSON;
+    int status = 0;
+    if (!ParseOptions(argc, argv, &rounds, &jsonPath, &status))
+        return status;
+    char tmpl[] = "/tmp/watch-bench-XXXXXX";
+    if (!mkdtemp(tmpl))
+        return 2;
+    const std::string root = tmpl;
+    SetEnvironment(root);
+    const std::string log = root + "/bench.log";
+    if (!PrepareDevice(root, log))
+        return 1;
+    const std::string loadBefore = LoadAverage();
+    printf("bench: %d rounds on %s (load %s)\n", rounds, root.c_str(), loadBefore.c_str());
+    fflush(stdout);
+
+    Figures fig;
+    const bool ok =
+        RunRounds(root, rounds, &fig) && WatchQuietPrograms(root, &fig) && TimeServices(&fig);
     fig.loadBefore = loadBefore;
     fig.loadAfter = LoadAverage();
     fig.rounds = rounds;
-
     Watchctl({"shutdown"}, log);
     if (!ok) {
         fprintf(stderr, "bench: incomplete; the device root %s is kept\n", root.c_str());

@@ -4,6 +4,7 @@
 
 #include <Ecore_Evas.h>
 #include <Elementary.h>
+#include <dalvexa_palette.h>
 #include <dlog_hook.h>
 
 #include <time.h>
@@ -27,7 +28,7 @@ const double kOkWindow = 0.25;
 // A detent that has not shown after this many frames counts as never shown.
 const int kDetentFrameLimit = 30;
 const int kDetents = 8;
-const int kLastPage = 4;
+const int kLastPage = DALVEXA_BAND_COUNT - 1;
 
 double Now() {
     struct timespec ts;
@@ -143,7 +144,7 @@ bool OkButtonShown() {
         [](Evas_Object* obj) { return IsType(obj, "elm_button") && evas_object_visible_get(obj); });
 }
 
-// The page scroller: the one with five vertical pages.
+// The page scroller: the one with a vertical page per colour band.
 Evas_Object* FindPageScroller() {
     Evas_Object* found = nullptr;
     WalkCanvas([&](Evas_Object* obj) {

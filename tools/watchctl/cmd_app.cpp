@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace watchctl {
+
 namespace {
 
 const char kUsage[] =
@@ -23,15 +25,14 @@ const char kUsage[] =
     "terminate ends it as ui_app_exit would.\n";
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"app", "list running applications, pause/resume/terminate",
-                                    kUsage, Run};
+const Command kCommand = {"app", "list running applications, pause/resume/terminate", kUsage, Run};
 
 struct Info {
     std::string id, type, state;
     unsigned int pid = 0;
 };
 
-bool GetInfo(watchctl::AppBus& bus, const std::string& owner, Info* info, std::string* error) {
+bool GetInfo(AppBus& bus, const std::string& owner, Info* info, std::string* error) {
     Eldbus_Message* answer = bus.CallApp(owner, "GetInfo", error);
     if (!answer)
         return false;
@@ -49,7 +50,7 @@ bool GetInfo(watchctl::AppBus& bus, const std::string& owner, Info* info, std::s
 }
 
 // The bus names of the running applications; false with a reason.
-bool RunningNames(watchctl::AppBus& bus, std::vector<std::string>* names, std::string* error) {
+bool RunningNames(AppBus& bus, std::vector<std::string>* names, std::string* error) {
     Eldbus_Message* msg = eldbus_message_method_call_new(ELDBUS_FDO_BUS, ELDBUS_FDO_PATH,
                                                          ELDBUS_FDO_INTERFACE, "ListNames");
     Eldbus_Message* answer = bus.Call(msg, 10.0, error);
@@ -69,16 +70,16 @@ bool RunningNames(watchctl::AppBus& bus, std::vector<std::string>* names, std::s
     return true;
 }
 
-int List(watchctl::AppBus& bus, const std::string& only) {
+int List(AppBus& bus, const std::string& only) {
     std::vector<std::string> names;
     std::string error;
     if (!only.empty()) {
         const std::string owner = bus.RunningApp(only, &error);
         if (owner.empty())
-            return watchctl::Fail("app list: %s", error.c_str());
+            return Fail("app list: %s", error.c_str());
         names.push_back(watch::appfw::BusName(only));
     } else if (!RunningNames(bus, &names, &error)) {
-        return watchctl::Fail("app list: %s", error.c_str());
+        return Fail("app list: %s", error.c_str());
     }
     const std::string front = bus.Owner(watch::appfw::kForegroundName);
     std::vector<std::pair<Info, bool>> rows;
@@ -99,18 +100,18 @@ int List(watchctl::AppBus& bus, const std::string& only) {
 
 int Run(int argc, char** argv) {
     if (argc < 2)
-        return watchctl::UsageError(kCommand, "list, pause, resume or terminate?");
+        return UsageError(kCommand, "list, pause, resume or terminate?");
     const std::string action = argv[1];
     if (action != "list" && action != "pause" && action != "resume" && action != "terminate")
-        return watchctl::UsageError(kCommand, "unknown action \"%s\"", action.c_str());
+        return UsageError(kCommand, "unknown action \"%s\"", action.c_str());
     if (argc > 3)
-        return watchctl::UsageError(kCommand, "one application id at most");
+        return UsageError(kCommand, "one application id at most");
     const std::string appId = argc == 3 ? argv[2] : std::string();
 
-    watchctl::AppBus bus;
+    AppBus bus;
     std::string error;
     if (!bus.Open(&error))
-        return watchctl::Fail("app %s: %s", action.c_str(), error.c_str());
+        return Fail("app %s: %s", action.c_str(), error.c_str());
     if (action == "list")
         return List(bus, appId);
 
@@ -118,16 +119,16 @@ int Run(int argc, char** argv) {
     if (appId.empty()) {
         owner = bus.Owner(watch::appfw::kForegroundName);
         if (owner.empty())
-            return watchctl::Fail("app %s: no application is in front", action.c_str());
+            return Fail("app %s: no application is in front", action.c_str());
     } else {
         owner = bus.RunningApp(appId, &error);
         if (owner.empty())
-            return watchctl::Fail("app %s: %s", action.c_str(), error.c_str());
+            return Fail("app %s: %s", action.c_str(), error.c_str());
     }
     const char* method = action == "pause" ? "Pause" : action == "resume" ? "Resume" : "Terminate";
     Eldbus_Message* answer = bus.CallApp(owner, method, &error);
     if (!answer)
-        return watchctl::Fail("app %s: %s", action.c_str(), error.c_str());
+        return Fail("app %s: %s", action.c_str(), error.c_str());
     eldbus_message_unref(answer);
     return 0;
 }
@@ -141,7 +142,7 @@ bool StartActivation(std::string* error) {
 // Shutting down ends the running applications first, as ui_app_exit would, so that
 // their terminate runs while the bus is still there.
 bool StopApplications(std::string* error) {
-    watchctl::AppBus bus;
+    AppBus bus;
     if (!bus.Open(error))
         return true; // no bus, nothing runs on it
     std::vector<std::string> names;
@@ -165,9 +166,11 @@ bool StopApplications(std::string* error) {
     return true;
 }
 
-const watchctl::BootStep kApplications = {"applications", 10, StartActivation, StopApplications};
+const BootStep kApplications = {"applications", 10, StartActivation, StopApplications};
 
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
 WATCHCTL_REGISTER_BOOT_STEP(kApplications);
+
+} // namespace watchctl

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+namespace watchctl {
+
 namespace {
 
 const char kUsage[] =
@@ -21,8 +23,7 @@ const char kUsage[] =
     "tap: a press and release of the first button at X,Y in window pixels.\n";
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"input", "rotary, key or tap for the application in front",
-                                    kUsage, Run};
+const Command kCommand = {"input", "rotary, key or tap for the application in front", kUsage, Run};
 
 bool ParseInt(const char* text, long min, long max, long* out) {
     char* end = nullptr;
@@ -36,9 +37,9 @@ bool ParseInt(const char* text, long min, long max, long* out) {
 
 int Run(int argc, char** argv) {
     if (argc < 2)
-        return watchctl::UsageError(kCommand, "rotary, key or tap?");
+        return UsageError(kCommand, "rotary, key or tap?");
     const std::string kind = argv[1];
-    watchctl::AppBus bus;
+    AppBus bus;
     std::string error;
     Eldbus_Message* answer = nullptr;
     auto front = [&]() -> std::string {
@@ -51,13 +52,13 @@ int Run(int argc, char** argv) {
     };
     if (kind == "rotary") {
         if (argc < 3 || argc > 4)
-            return watchctl::UsageError(kCommand, "rotary cw|ccw [N]");
+            return UsageError(kCommand, "rotary cw|ccw [N]");
         const std::string direction = argv[2];
         if (direction != "cw" && direction != "ccw")
-            return watchctl::UsageError(kCommand, "the direction is cw or ccw");
+            return UsageError(kCommand, "the direction is cw or ccw");
         long notches = 1;
         if (argc == 4 && !ParseInt(argv[3], 1, 1000, &notches))
-            return watchctl::UsageError(kCommand, "N is a number from 1 to 1000");
+            return UsageError(kCommand, "N is a number from 1 to 1000");
         const std::string owner = front();
         if (!owner.empty())
             answer = bus.CallApp(owner, "Rotary", &error, "bu",
@@ -65,14 +66,14 @@ int Run(int argc, char** argv) {
                                  static_cast<unsigned int>(notches));
     } else if (kind == "key") {
         if (argc != 3)
-            return watchctl::UsageError(kCommand, "key back|more|return");
+            return UsageError(kCommand, "key back|more|return");
         const std::string key = argv[2];
         const char* name = key == "back"     ? "Escape"
                            : key == "more"   ? "Menu"
                            : key == "return" ? "Return"
                                              : nullptr;
         if (!name)
-            return watchctl::UsageError(kCommand, "the key is back, more or return");
+            return UsageError(kCommand, "the key is back, more or return");
         const std::string owner = front();
         if (!owner.empty())
             answer = bus.CallApp(owner, "Key", &error, "s", name);
@@ -80,16 +81,16 @@ int Run(int argc, char** argv) {
         long x = 0, y = 0;
         if (argc != 4 || !ParseInt(argv[2], -100000, 100000, &x) ||
             !ParseInt(argv[3], -100000, 100000, &y))
-            return watchctl::UsageError(kCommand, "tap X Y, in window pixels");
+            return UsageError(kCommand, "tap X Y, in window pixels");
         const std::string owner = front();
         if (!owner.empty())
             answer =
                 bus.CallApp(owner, "Tap", &error, "ii", static_cast<int>(x), static_cast<int>(y));
     } else {
-        return watchctl::UsageError(kCommand, "unknown input \"%s\"", kind.c_str());
+        return UsageError(kCommand, "unknown input \"%s\"", kind.c_str());
     }
     if (!answer)
-        return watchctl::Fail("input %s: %s", kind.c_str(), error.c_str());
+        return Fail("input %s: %s", kind.c_str(), error.c_str());
     eldbus_message_unref(answer);
     return 0;
 }
@@ -97,3 +98,5 @@ int Run(int argc, char** argv) {
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
+
+} // namespace watchctl

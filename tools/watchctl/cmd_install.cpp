@@ -9,6 +9,8 @@
 
 namespace fs = std::filesystem;
 
+namespace watchctl {
+
 namespace {
 
 const char kUsage[] =
@@ -19,8 +21,7 @@ const char kUsage[] =
     "shared data and cache are kept.\n";
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"install", "install a staged package into the device", kUsage,
-                                    Run};
+const Command kCommand = {"install", "install a staged package into the device", kUsage, Run};
 
 // Replaces dest by a copy of src (or by an empty folder when src does not exist).
 bool ReplaceFolder(const fs::path& src, const fs::path& dest, std::string* error) {
@@ -42,19 +43,19 @@ bool ReplaceFolder(const fs::path& src, const fs::path& dest, std::string* error
 
 int Run(int argc, char** argv) {
     if (argc > 2)
-        return watchctl::UsageError(kCommand, "too many arguments");
+        return UsageError(kCommand, "too many arguments");
     fs::path stage = argc == 2 ? argv[1] : WATCH_PACKAGE_STAGE;
 
     watch::PackageInfo package;
     std::string error;
     if (!watch::LoadManifest((stage / "manifest.xml").string(), &package, &error))
-        return watchctl::Fail("install: %s", error.c_str());
+        return Fail("install: %s", error.c_str());
 
     std::string root = watch::DeviceRoot();
     for (const std::string& dir :
          {root + "/apps", watch::SettingsDir(), watch::LogDir(), watch::RunDir()}) {
         if (!watch::MakeDirs(dir))
-            return watchctl::Fail("install: cannot create %s", dir.c_str());
+            return Fail("install: cannot create %s", dir.c_str());
     }
 
     fs::path pkgDir = watch::PackageDir(package.id);
@@ -66,24 +67,24 @@ int Run(int argc, char** argv) {
                           {"shared/res", watch::PackageFolder::SharedResource}};
     for (const auto& r : replaced) {
         if (!ReplaceFolder(stage / r.from, watch::PackageFolderPath(package.id, r.folder), &error))
-            return watchctl::Fail("install: %s", error.c_str());
+            return Fail("install: %s", error.c_str());
     }
     for (watch::PackageFolder kept : {watch::PackageFolder::Data, watch::PackageFolder::SharedData,
                                       watch::PackageFolder::Cache}) {
         std::string dir = watch::PackageFolderPath(package.id, kept);
         if (!watch::MakeDirs(dir.substr(0, dir.size() - 1)))
-            return watchctl::Fail("install: cannot create %s", dir.c_str());
+            return Fail("install: cannot create %s", dir.c_str());
     }
     std::error_code ec;
     fs::copy_file(stage / "manifest.xml", pkgDir / "manifest.xml",
                   fs::copy_options::overwrite_existing, ec);
     if (ec)
-        return watchctl::Fail("install: cannot write %s: %s", (pkgDir / "manifest.xml").c_str(),
-                              ec.message().c_str());
+        return Fail("install: cannot write %s: %s", (pkgDir / "manifest.xml").c_str(),
+                    ec.message().c_str());
 
     // The bus starts an installed application on the first request to it.
     if (!watch::appfw::WriteActivationFiles(&error))
-        return watchctl::Fail("install: %s", error.c_str());
+        return Fail("install: %s", error.c_str());
 
     printf("installed %s %s into %s\n", package.id.c_str(), package.version.c_str(),
            pkgDir.c_str());
@@ -99,3 +100,5 @@ int Run(int argc, char** argv) {
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
+
+} // namespace watchctl

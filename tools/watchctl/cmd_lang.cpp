@@ -1,5 +1,6 @@
 // watchctl lang: the device's display language, as the settings application sets it.
 #include "settings_cli.h"
+#include "vconf.h"
 #include "vconf_store.h"
 #include "watchctl.h"
 
@@ -10,10 +11,8 @@ namespace watchctl {
 
 namespace {
 
-const char kLanguageKey[] = "db/menu_widget/language";
-
 const char kUsage[] = "Usage: watchctl lang [LOCALE]\n"
-                      "Sets the device's display language (db/menu_widget/language), for\n"
+                      "Sets the device's display language (" WATCH_VCONF_KEY_LANGUAGE "), for\n"
                       "example `watchctl lang ko_KR.UTF-8`; every application watching the\n"
                       "language is told. Without LOCALE, prints the current one.\n";
 
@@ -56,13 +55,13 @@ bool IsLocale(const char* text) {
 }
 
 int Run(int argc, char** argv);
-const Command kLang = {"lang", "set (or print) the device's display language", kUsage, Run};
+const Command kCommand = {"lang", "set (or print) the device's display language", kUsage, Run};
 
 int Run(int argc, char** argv) {
     auto store = watch::vconf::DeviceStore();
     if (argc == 1) {
         watch::settings::Value value;
-        watch::settings::Status status = store->Get(kLanguageKey, &value);
+        watch::settings::Status status = store->Get(WATCH_VCONF_KEY_LANGUAGE, &value);
         if (status == watch::settings::Status::NoKey)
             return Fail("lang: no language is set");
         if (status != watch::settings::Status::Ok)
@@ -71,10 +70,10 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (argc != 2)
-        return UsageError(kLang, "one LOCALE expected");
+        return UsageError(kCommand, "one LOCALE expected");
     if (!IsLocale(argv[1]))
-        return UsageError(kLang, "'%s' is not a locale like ko_KR.UTF-8", argv[1]);
-    if (store->Set(kLanguageKey, watch::settings::Value::String(argv[1])) !=
+        return UsageError(kCommand, "'%s' is not a locale like ko_KR.UTF-8", argv[1]);
+    if (store->Set(WATCH_VCONF_KEY_LANGUAGE, watch::settings::Value::String(argv[1])) !=
         watch::settings::Status::Ok)
         return Fail("lang: %s", store->LastError().c_str());
     return 0;
@@ -82,6 +81,6 @@ int Run(int argc, char** argv) {
 
 } // namespace
 
-WATCHCTL_REGISTER(kLang);
+WATCHCTL_REGISTER(kCommand);
 
 } // namespace watchctl

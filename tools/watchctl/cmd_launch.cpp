@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace watchctl {
+
 namespace {
 
 const char kUsage[] =
@@ -22,8 +24,7 @@ const char kUsage[] =
     "Exit status: 0 when a reply came, 1 when none came (or the request could not be sent).\n";
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"launch", "send a launch request and print the reply", kUsage,
-                                    Run};
+const Command kCommand = {"launch", "send a launch request and print the reply", kUsage, Run};
 
 const char* SendError(int code) {
     switch (code) {
@@ -55,26 +56,25 @@ int Run(int argc, char** argv) {
             const std::string pair = argv[++i];
             const size_t eq = pair.find('=');
             if (eq == std::string::npos || eq == 0)
-                return watchctl::UsageError(kCommand, "expected KEY=VALUE, got \"%s\"",
-                                            pair.c_str());
+                return UsageError(kCommand, "expected KEY=VALUE, got \"%s\"", pair.c_str());
             extras.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
         } else if (arg == "--timeout" && hasValue) {
             char* end = nullptr;
             errno = 0;
             timeout = strtod(argv[++i], &end);
             if (errno || !end || *end || !(timeout > 0) || !std::isfinite(timeout))
-                return watchctl::UsageError(kCommand, "--timeout takes a positive number of "
-                                                      "seconds");
+                return UsageError(kCommand, "--timeout takes a positive number of "
+                                            "seconds");
         } else if (!arg.empty() && arg[0] == '-') {
-            return watchctl::UsageError(kCommand, "unknown or incomplete option %s", arg.c_str());
+            return UsageError(kCommand, "unknown or incomplete option %s", arg.c_str());
         } else if (appId.empty()) {
             appId = arg;
         } else {
-            return watchctl::UsageError(kCommand, "one application id only");
+            return UsageError(kCommand, "one application id only");
         }
     }
     if (appId.empty())
-        return watchctl::UsageError(kCommand, "which application?");
+        return UsageError(kCommand, "which application?");
 
     app_control_h request = nullptr;
     int rc = app_control_create(&request);
@@ -88,24 +88,26 @@ int Run(int argc, char** argv) {
         if (rc == APP_CONTROL_ERROR_NONE)
             rc = app_control_add_extra_data(request, extra.first.c_str(), extra.second.c_str());
     }
-    watchctl::LaunchOutcome outcome;
+    LaunchOutcome outcome;
     if (rc == APP_CONTROL_ERROR_NONE)
-        outcome = watchctl::SendAndWait(request, timeout);
+        outcome = SendAndWait(request, timeout);
     if (request)
         app_control_destroy(request);
     if (rc == APP_CONTROL_ERROR_NONE)
         rc = outcome.sendError;
     if (rc != APP_CONTROL_ERROR_NONE)
-        return watchctl::Fail("launch: %s: %s", appId.c_str(), SendError(rc));
+        return Fail("launch: %s: %s", appId.c_str(), SendError(rc));
     if (!outcome.done)
-        return watchctl::Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
+        return Fail("launch: no reply from %s within %g s", appId.c_str(), timeout);
     if (!outcome.replied)
-        return watchctl::Fail("launch: no reply came from %s (it ended or let go of the "
-                              "request, or the bus gave up); see `watchctl log`",
-                              appId.c_str());
+        return Fail("launch: no reply came from %s (it ended or let go of the "
+                    "request, or the bus gave up); see `watchctl log`",
+                    appId.c_str());
     return 0;
 }
 
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
+
+} // namespace watchctl

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+namespace watchctl {
+
 namespace {
 
 const char kUsage[] =
@@ -87,8 +89,7 @@ void Emit(const std::string& line, const Filter& filter) {
 }
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"log", "print and follow the device log", kUsage, Run};
-const watchctl::Command* const self = &kCommand;
+const Command kCommand = {"log", "print and follow the device log", kUsage, Run};
 
 int Run(int argc, char** argv) {
     static const struct option kOptions[] = {{"follow", no_argument, nullptr, 'f'},
@@ -112,22 +113,22 @@ int Run(int argc, char** argv) {
         case 'p':
             filter.minRank = ParsePriority(optarg);
             if (filter.minRank < 0)
-                return watchctl::UsageError(*self, "unknown priority '%s'", optarg);
+                return UsageError(kCommand, "unknown priority '%s'", optarg);
             break;
         case 'n':
             filter.noColor = true;
             break;
         default:
-            return watchctl::UsageError(*self, "unknown option '%s'", argv[optind - 1]);
+            return UsageError(kCommand, "unknown option '%s'", argv[optind - 1]);
         }
     }
     if (optind < argc)
-        return watchctl::UsageError(*self, "unexpected argument '%s'", argv[optind]);
+        return UsageError(kCommand, "unexpected argument '%s'", argv[optind]);
 
     std::string path = watch::LogDir() + "/watch.log";
     FILE* file = fopen(path.c_str(), "r");
     if (!file && !follow)
-        return watchctl::Fail("cannot open %s: %s", path.c_str(), strerror(errno));
+        return Fail("cannot open %s: %s", path.c_str(), strerror(errno));
 
     std::string pending;
     long offset = 0;
@@ -173,3 +174,5 @@ int Run(int argc, char** argv) {
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
+
+} // namespace watchctl

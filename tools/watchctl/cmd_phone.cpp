@@ -13,6 +13,8 @@
 #include <fstream>
 #include <string>
 
+namespace watchctl {
+
 namespace {
 
 using dalvexa::kOutboxFile;
@@ -41,8 +43,8 @@ const std::string kUsage =
     "); damaged lines are\nleft out and counted on standard error.\n";
 
 int Run(int argc, char** argv);
-const watchctl::Command kCommand = {"phone", "play the paired phone: set the colour band, outbox",
-                                    kUsage.c_str(), Run};
+const Command kCommand = {"phone", "play the paired phone: set the colour band, outbox",
+                          kUsage.c_str(), Run};
 
 int SetBand(const std::string& band, double timeout) {
     app_control_h request = nullptr;
@@ -54,24 +56,23 @@ int SetBand(const std::string& band, double timeout) {
                                         dalvexa::kSetColorStyleMessage);
     if (rc == APP_CONTROL_ERROR_NONE)
         rc = app_control_add_extra_data(request, dalvexa::kColorStyleExtra, band.c_str());
-    watchctl::LaunchOutcome outcome;
+    LaunchOutcome outcome;
     if (rc == APP_CONTROL_ERROR_NONE)
-        outcome = watchctl::SendAndWait(request, timeout);
+        outcome = SendAndWait(request, timeout);
     if (request)
         app_control_destroy(request);
     if (rc == APP_CONTROL_ERROR_NONE)
         rc = outcome.sendError;
     if (rc == APP_CONTROL_ERROR_APP_NOT_FOUND)
-        return watchctl::Fail("phone: %s is not installed (watchctl install)", kServiceAppId);
+        return Fail("phone: %s is not installed (watchctl install)", kServiceAppId);
     if (rc == APP_CONTROL_ERROR_LAUNCH_FAILED)
-        return watchctl::Fail("phone: the device is not booted (watchctl boot)");
+        return Fail("phone: the device is not booted (watchctl boot)");
     if (rc != APP_CONTROL_ERROR_NONE)
-        return watchctl::Fail("phone: the message could not be sent [%d]", rc);
+        return Fail("phone: the message could not be sent [%d]", rc);
     if (!outcome.done)
-        return watchctl::Fail("phone: no answer from %s within %g s", kServiceAppId, timeout);
+        return Fail("phone: no answer from %s within %g s", kServiceAppId, timeout);
     if (!outcome.replied)
-        return watchctl::Fail("phone: %s ended without answering; see `watchctl log`",
-                              kServiceAppId);
+        return Fail("phone: %s ended without answering; see `watchctl log`", kServiceAppId);
     return outcome.result == APP_CONTROL_RESULT_SUCCEEDED ? 0 : 1;
 }
 
@@ -83,7 +84,7 @@ int Outbox() {
         // Nothing sent yet is not a fault.
         if (errno == ENOENT)
             return 0;
-        return watchctl::Fail("phone outbox: cannot read %s", path.c_str());
+        return Fail("phone outbox: cannot read %s", path.c_str());
     }
     size_t skipped = 0;
     for (const dalvexa::OutboxEntry& entry : dalvexa::ReadOutbox(in, &skipped))
@@ -96,15 +97,15 @@ int Outbox() {
 
 int Run(int argc, char** argv) {
     if (argc < 2)
-        return watchctl::UsageError(kCommand, "set-band or outbox?");
+        return UsageError(kCommand, "set-band or outbox?");
     const std::string action = argv[1];
     if (action == "outbox") {
         if (argc != 2)
-            return watchctl::UsageError(kCommand, "outbox takes no arguments");
+            return UsageError(kCommand, "outbox takes no arguments");
         return Outbox();
     }
     if (action != "set-band")
-        return watchctl::UsageError(kCommand, "unknown action \"%s\"", action.c_str());
+        return UsageError(kCommand, "unknown action \"%s\"", action.c_str());
     std::string band;
     bool haveBand = false;
     double timeout = 10;
@@ -115,21 +116,23 @@ int Run(int argc, char** argv) {
             errno = 0;
             timeout = strtod(argv[++i], &end);
             if (errno || !end || *end || !(timeout > 0) || !std::isfinite(timeout))
-                return watchctl::UsageError(kCommand, "--timeout takes a positive number of "
-                                                      "seconds");
+                return UsageError(kCommand, "--timeout takes a positive number of "
+                                            "seconds");
         } else if (!haveBand) {
             // Passed on as the phone would send it: the service judges it.
             band = arg;
             haveBand = true;
         } else {
-            return watchctl::UsageError(kCommand, "one band only");
+            return UsageError(kCommand, "one band only");
         }
     }
     if (!haveBand)
-        return watchctl::UsageError(kCommand, "which band (0..%d)?", DALVEXA_BAND_COUNT - 1);
+        return UsageError(kCommand, "which band (0..%d)?", DALVEXA_BAND_COUNT - 1);
     return SetBand(band, timeout);
 }
 
 } // namespace
 
 WATCHCTL_REGISTER(kCommand);
+
+} // namespace watchctl

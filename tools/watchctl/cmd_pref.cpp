@@ -26,7 +26,7 @@ const char kUsage[] =
     "2 bad usage.\n";
 
 int Run(int argc, char** argv);
-const Command kPref = {"pref", "read, write and watch a package's preferences", kUsage, Run};
+const Command kCommand = {"pref", "read, write and watch a package's preferences", kUsage, Run};
 
 bool ValidKey(const char* key) {
     return watch::settings::IsValidKeyText(key);
@@ -34,20 +34,20 @@ bool ValidKey(const char* key) {
 
 int Run(int argc, char** argv) {
     if (argc < 2 || argv[1][0] == '-')
-        return UsageError(kPref, "no PACKAGE");
+        return UsageError(kCommand, "no PACKAGE");
     const std::string package = argv[1];
     if (!watch::IsValidId(package))
-        return UsageError(kPref, "'%s' is not a package id", package.c_str());
+        return UsageError(kCommand, "'%s' is not a package id", package.c_str());
     if (!watch::preference::IsInstalled(package))
         return Fail("pref: package %s is not installed in %s", package.c_str(),
                     watch::DeviceRoot().c_str());
-    StoreTarget target{&kPref, "pref " + package, watch::preference::PackageStore(package),
+    StoreTarget target{&kCommand, "pref " + package, watch::preference::PackageStore(package),
                        ValidKey, "1 to 1024 bytes of text"};
     return RunStoreAction(target, argc - 2, argv + 2);
 }
 
 } // namespace
 
-WATCHCTL_REGISTER(kPref);
+WATCHCTL_REGISTER(kCommand);
 
 } // namespace watchctl

@@ -27,10 +27,11 @@ const char kUsage[] =
     "2 bad usage.\n";
 
 int Run(int argc, char** argv);
-const Command kVconf = {"vconf", "read, write and watch the device settings (vconf)", kUsage, Run};
+const Command kCommand = {"vconf", "read, write and watch the device settings (vconf)", kUsage,
+                          Run};
 
 int Run(int argc, char** argv) {
-    StoreTarget target{&kVconf, "vconf", watch::vconf::DeviceStore(), watch::vconf::IsValidKey,
+    StoreTarget target{&kCommand, "vconf", watch::vconf::DeviceStore(), watch::vconf::IsValidKey,
                        "it begins with db/, file/ or memory/"};
     return RunStoreAction(target, argc - 1, argv + 1);
 }
@@ -57,7 +58,7 @@ const BootStep kVolatileKeys = {"vconf memory keys", 0, ClearVolatile, NothingTo
 
 } // namespace
 
-WATCHCTL_REGISTER(kVconf);
+WATCHCTL_REGISTER(kCommand);
 WATCHCTL_REGISTER_BOOT_STEP(kVolatileKeys);
 
 } // namespace watchctl

@@ -13,8 +13,10 @@ struct Command {
     int (*run)(int argc, char** argv); // argv[0] is the command name
 };
 
-// Called from a static initialiser in each cmd_*.cpp.
+// Called from a static initialiser in each cmd_*.cpp, through WATCHCTL_REGISTER.
 bool RegisterCommand(const Command& command);
+// Runs the command argv[1] names (or prints the help); the program's exit status.
+int Main(int argc, char** argv);
 
 // A piece of the device that `watchctl boot` starts after the device bus (in rising
 // order) and `watchctl shutdown` stops before the bus (in falling order). Each returns

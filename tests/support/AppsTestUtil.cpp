@@ -25,8 +25,10 @@ int CountLog(const std::string& tag, const std::string& part, int pid) {
     return count;
 }
 
-bool WaitForLog(const std::string& tag, const std::string& part, int count, double timeout) {
-    return watchtest::RunLoopUntil([&] { return CountLog(tag, part) >= count; }, timeout);
+bool WaitForLog(const std::string& tag, const std::string& part, int pid, int count,
+                double timeout) {
+    return watchtest::RunLoopUntilEvery([&] { return CountLog(tag, part, pid) >= count; }, 0.02,
+                                        timeout);
 }
 
 std::string DumpLog(const std::string& tag) {

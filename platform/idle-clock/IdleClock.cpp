@@ -34,16 +34,16 @@ IdleClock::~IdleClock() {
 bool IdleClock::Start(std::string* error) {
     if (mWatching)
         return true;
-    const int rc = vconf_notify_key_changed(kShowKey, OnShowChanged, this);
+    const int rc = vconf_notify_key_changed(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, OnShowChanged, this);
     if (rc != VCONF_OK) {
-        *error = std::string("vconf_notify_key_changed(") + kShowKey + ") failed [" +
-                 std::to_string(rc) + "]";
+        *error = std::string("vconf_notify_key_changed(") + WATCH_VCONF_KEY_IDLE_CLOCK_SHOW +
+                 ") failed [" + std::to_string(rc) + "]";
         return false;
     }
     mWatching = true;
     // A request made while no component ran is served now.
     int show = 0;
-    if (vconf_get_int(kShowKey, &show) == VCONF_OK && show == 1)
+    if (vconf_get_int(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, &show) == VCONF_OK && show == 1)
         Request();
     return true;
 }
@@ -56,18 +56,19 @@ void IdleClock::Stop() {
     if (!mWatching)
         return;
     mWatching = false;
-    const int rc = vconf_ignore_key_changed(kShowKey, OnShowChanged);
+    const int rc = vconf_ignore_key_changed(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, OnShowChanged);
     if (rc != VCONF_OK)
-        LOGE("vconf_ignore_key_changed(%s) failed [%d]", kShowKey, rc);
+        LOGE("vconf_ignore_key_changed(%s) failed [%d]", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, rc);
 }
 
 void IdleClock::OnShowChanged(keynode_t* node, void* data) {
     IdleClock* self = static_cast<IdleClock*>(data);
     const char* name = vconf_keynode_get_name(node);
-    if (!name || strcmp(name, kShowKey) != 0)
+    if (!name || strcmp(name, WATCH_VCONF_KEY_IDLE_CLOCK_SHOW) != 0)
         return;
     if (vconf_keynode_get_type(node) != VCONF_TYPE_INT) {
-        LOGE("%s changed to a value that is not an integer: ignored", kShowKey);
+        LOGE("%s changed to a value that is not an integer: ignored",
+             WATCH_VCONF_KEY_IDLE_CLOCK_SHOW);
         return;
     }
     if (vconf_keynode_get_int(node) == 1)
@@ -79,26 +80,28 @@ void IdleClock::Request() {
     if (mTransition)
         return;
     mTransition = ecore_timer_add(kTransition, OnTransitionEnd, this);
-    LOGI("%s is 1: the idle clock comes in %.1f s", kShowKey, kTransition);
+    LOGI("%s is 1: the idle clock comes in %.1f s", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, kTransition);
 }
 
 Eina_Bool IdleClock::OnTransitionEnd(void* data) {
     IdleClock* self = static_cast<IdleClock*>(data);
     self->mTransition = nullptr;
     int show = 0;
-    if (vconf_get_int(kShowKey, &show) == VCONF_OK && show != 1)
-        LOGI("%s was set to %d meanwhile: the clock stays as it is", kShowKey, show);
+    if (vconf_get_int(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, &show) == VCONF_OK && show != 1)
+        LOGI("%s was set to %d meanwhile: the clock stays as it is",
+             WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, show);
     else
         self->ShowIdleClock();
     return ECORE_CALLBACK_CANCEL;
 }
 
 void IdleClock::ShowIdleClock() {
-    char* clock = vconf_get_str(kClockKey);
+    char* clock = vconf_get_str(WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
     const std::string appId = clock ? clock : "";
     free(clock);
     if (appId.empty()) {
-        LOGE("%s is 1 but %s names no clock: nothing to show", kShowKey, kClockKey);
+        LOGE("%s is 1 but %s names no clock: nothing to show", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW,
+             WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
     } else {
         app_control_h request = nullptr;
         int rc = app_control_create(&request);
@@ -118,9 +121,9 @@ void IdleClock::ShowIdleClock() {
                  appId.c_str(), rc);
         }
     }
-    const int rc = vconf_set_int(kShowKey, 0);
+    const int rc = vconf_set_int(WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, 0);
     if (rc != VCONF_OK)
-        LOGE("vconf_set_int(%s, 0) failed [%d]", kShowKey, rc);
+        LOGE("vconf_set_int(%s, 0) failed [%d]", WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, rc);
 }
 
 namespace {
@@ -230,8 +233,8 @@ int Main(int, char**) {
             LOGE("%s: the idle-clock component does not start", error.c_str());
             status = 1;
         } else {
-            LOGI("serving %s: %s shows the clock named by %s", DeviceRoot().c_str(), kShowKey,
-                 kClockKey);
+            LOGI("serving %s: %s shows the clock named by %s", DeviceRoot().c_str(),
+                 WATCH_VCONF_KEY_IDLE_CLOCK_SHOW, WATCH_VCONF_KEY_CLOCKS_SET_IDLE);
             SignalReady();
             ecore_main_loop_begin();
             LOGI("stopped after %d hand-overs", clock.HandOvers());

@@ -27,8 +27,8 @@ class InstalledEditorTest : public ::testing::Test {
     // shotDir: where the test's screenshots go.
     explicit InstalledEditorTest(std::string shotDir) : mShotDir(std::move(shotDir)) {}
 
-    // The middle of the OK button on the screen, where `watchctl input tap` presses it.
-    static constexpr int kOkX = 180, kOkY = 330;
+    // Where `watchctl input tap` presses the OK button.
+    static constexpr int kOkX = dalvexa::kOkButtonX, kOkY = dalvexa::kOkButtonY;
 
     void SetUp() override {
         ecore_app_no_system_modules();
@@ -74,7 +74,7 @@ class InstalledEditorTest : public ::testing::Test {
         ASSERT_EQ(r.status, 0) << r.err;
     }
     // The stored colour band as `watchctl pref get` prints it, or its error in brackets.
-    std::string StoredBand() {
+    std::string StoredBandText() {
         auto r = watchtest::Watchctl({"pref", kPackage, "get", kBandKey});
         return r.status == 0 ? r.out : "(" + r.err + ")";
     }

@@ -1,6 +1,6 @@
 // The device's idle-clock component: the system's side of a clock hand-over. When
-// "db/setting/idle_clock_show" becomes 1, it brings the application named by
-// "db/wms/clocks_set_idle" to the front with a launch request, then sets the key back to 0
+// WATCH_VCONF_KEY_IDLE_CLOCK_SHOW becomes 1, it brings the application named by
+// WATCH_VCONF_KEY_CLOCKS_SET_IDLE to the front with a launch request, then sets the key back to 0
 // (also when no clock is named or the request cannot be sent: the request has been dealt
 // with, and whoever waits for 0 goes on).
 //
@@ -18,8 +18,6 @@
 namespace watch {
 namespace idleclock {
 
-constexpr const char* kShowKey = "db/setting/idle_clock_show";
-constexpr const char* kClockKey = "db/wms/clocks_set_idle";
 // The bus name the running component owns: one component per device.
 constexpr const char* kBusName = "watch.system.idleclock";
 constexpr const char* kTag = "WATCH-IDLE-CLOCK";

@@ -25,8 +25,9 @@ constexpr const char* kBandKey = dalvexa::kColorBandKey;
 using watchtest::LogEntry; // lines of <root>/log/watch.log, of one process when pid is set
 std::vector<LogEntry> DeviceLog(const std::string& tag = std::string(), int pid = 0);
 int CountLog(const std::string& tag, const std::string& part, int pid = 0);
-// Runs the loop until the device log holds `count` lines of tag containing part.
-bool WaitForLog(const std::string& tag, const std::string& part, int count = 1,
+// Runs the loop until the device log holds `count` lines of tag (of one process when pid is
+// set) containing part.
+bool WaitForLog(const std::string& tag, const std::string& part, int pid = 0, int count = 1,
                 double timeout = 10);
 // Every line of a tag, for failure output.
 std::string DumpLog(const std::string& tag = std::string());
