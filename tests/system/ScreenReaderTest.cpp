@@ -6,6 +6,12 @@
 #include <atspi/atspi.h>
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,31 +95,41 @@ class ScreenReaderTest : public appstest::InstalledEditorTest {
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
 
+    // A screen reader comes on; the session starts its accessibility bus for it.
+    static void TurnScreenReaderOn() {
+        ASSERT_EQ(
+            watchtest::RunProcess({"/usr/bin/dbus-send", "--session", "--print-reply",
+                                   "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                   "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
+                                   "string:ScreenReaderEnabled", "variant:boolean:true"})
+                .status,
+            0);
+    }
+
     std::unique_ptr<watchtest::BackgroundProcess> mSession;
 };
 
-void OnNameChanged(AtspiEvent* event, void* heard) {
+// A name heard as new: a renamed object, or the object that took the focus.
+void OnHeard(AtspiEvent* event, void* heard) {
+    if (strstr(event->type, "focused") && event->detail1 != 1)
+        return;
     static_cast<std::vector<std::string>*>(heard)->push_back(
         G_VALUE_HOLDS_STRING(&event->any_data) ? g_value_get_string(&event->any_data)
                                                : NameOf(event->source));
 }
+const char* const kHeardEvents[] = {"object:property-change:accessible-name",
+                                    "object:state-changed:focused"};
 
 } // namespace
 
 TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
-    // A screen reader comes on; the session starts its accessibility bus for it.
-    ASSERT_EQ(watchtest::RunProcess(
-                  {"/usr/bin/dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
-                   "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
-                   "string:ScreenReaderEnabled", "variant:boolean:true"})
-                  .status,
-              0);
+    TurnScreenReaderOn();
     [[maybe_unused]] AtspiClientAllocations client;
     ASSERT_EQ(atspi_init(), 0);
     std::vector<std::string> heard;
-    AtspiEventListener* listener = atspi_event_listener_new(OnNameChanged, &heard, nullptr);
-    ASSERT_TRUE(
-        atspi_event_listener_register(listener, "object:property-change:accessible-name", nullptr));
+    AtspiEventListener* listener = atspi_event_listener_new(OnHeard, &heard, nullptr);
+    for (const char* type : kHeardEvents)
+        ASSERT_TRUE(atspi_event_listener_register(listener, type, nullptr));
 
     // Started by the device bus, as a caller's request starts it.
     watchtest::BackgroundProcess caller({WATCHCTL_PATH, "launch", appstest::kEditor});
@@ -152,7 +168,7 @@ TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
     ASSERT_EQ(Watchctl({"lang", "de_DE.UTF-8"}).status, 0);
     EXPECT_TRUE(RunGlibUntil([&] {
         auto p = pages();
-        return !p.empty() && p.back() == "Orange, 3 von 5";
+        return std::find(p.begin(), p.end(), "Orange, 3 von 5") != p.end();
     })) << testing::PrintToString(heard);
     EXPECT_EQ(NameOf(button), "Orange anwenden");
 
@@ -160,7 +176,131 @@ TEST_F(ScreenReaderTest, HearsThePageOfEachDetentAndWhatOkApplies) {
         g_object_unref(button);
     g_object_unref(app);
     g_object_unref(desktop);
-    atspi_event_listener_deregister(listener, "object:property-change:accessible-name", nullptr);
+    for (const char* type : kHeardEvents)
+        atspi_event_listener_deregister(listener, type, nullptr);
     g_object_unref(listener);
     atspi_exit();
 }
+
+namespace {
+
+// What Orca, the desktop's screen reader, says of the editor in a real X window: Xvfb and a
+// window manager play the desktop, and speech-dispatcher's generic module writes each
+// utterance to a file instead of a sound card.
+class OrcaTest : public ScreenReaderTest, public testing::WithParamInterface<bool> {
+  protected:
+    void SetUp() override {
+        char dir[] = "/tmp/orca-test-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        mHome = dir;
+        const std::string config = mHome + "/speech-dispatcher";
+        ASSERT_EQ(watchtest::RunProcess({"/bin/mkdir", "-p", config + "/modules"}).status, 0);
+        std::ofstream(config + "/speechd.conf")
+            << "AddModule \"recorder\" \"sd_generic\" \"recorder.conf\"\nDefaultModule recorder\n"
+               "AudioOutputMethod \"alsa\"\nAudioALSADevice \"null\"\n";
+        std::ofstream(config + "/modules/recorder.conf")
+            << "GenericExecuteSynth \"echo \\'$DATA\\' >> " << mHome << "/said\"\n"
+            << "GenericLanguage \"en\" \"en\" \"utf-8\"\nGenericLanguage \"de\" \"de\" \"utf-8\"\n"
+            << "AddVoice \"en\" \"MALE1\" \"en\"\nAddVoice \"de\" \"MALE1\" \"de\"\n";
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
+            setenv(name, mHome.c_str(), 1);
+        for (const char* name : {"ELM_DISPLAY", "ELM_ENGINE", "ELM_ACCEL"})
+            unsetenv(name); // each test is a process of its own: nothing to put back
+        mX.reset(new watchtest::BackgroundProcess({"/usr/bin/Xvfb", "-displayfd", "1", "-screen",
+                                                   "0", "360x360x24", "-nolisten", "tcp"}));
+        ASSERT_TRUE(mX->WaitForOutput("\n")) << mX->Err();
+        setenv("DISPLAY", (":" + mX->Out().substr(0, mX->Out().find('\n'))).c_str(), 1);
+        mWm.reset(new watchtest::BackgroundProcess(
+            {"/usr/bin/matchbox-window-manager", "-use_titlebar", "no"}));
+        ScreenReaderTest::SetUp();
+    }
+    void TearDown() override {
+        mOrca.reset();
+        ScreenReaderTest::TearDown();
+        mWm.reset();
+        mX.reset();
+        watchtest::RunProcess({"/bin/rm", "-rf", mHome});
+    }
+
+    // The desktop's setting, as GNOME sets it, then Orca.
+    void StartOrca() {
+        TurnScreenReaderOn();
+        mOrca.reset(new watchtest::BackgroundProcess(
+            {"/usr/bin/orca", "--debug-file=" + mHome + "/orca.log"}));
+        Hears("Screen reader on.");
+    }
+    // Everything Orca said, an utterance a line.
+    std::vector<std::string> Said() {
+        std::vector<std::string> lines;
+        std::ifstream in(mHome + "/said");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    void Hears(const std::string& text) {
+        EXPECT_TRUE(WaitSlowly([&] {
+            auto said = Said();
+            return std::find(said.begin(), said.end(), text) != said.end();
+        })) << "waiting for \""
+            << text << "\"; said: " << testing::PrintToString(Said());
+    }
+    void Key(const char* key) {
+        ASSERT_EQ(watchtest::RunProcess({"/usr/bin/xdotool", "key", key}).status, 0);
+    }
+
+    std::string mHome;
+    std::unique_ptr<watchtest::BackgroundProcess> mX, mWm, mOrca;
+};
+
+} // namespace
+
+// Orca on before the editor starts (then the phone's notice) or turned on while it runs
+// (then Return on OK).
+TEST_P(OrcaTest, SpeaksTheScreenThePagesAndOk) {
+    const bool lateReader = GetParam();
+    if (!lateReader)
+        StartOrca();
+    watchtest::BackgroundProcess caller({WATCHCTL_PATH, "launch", appstest::kEditor});
+    ASSERT_TRUE(WaitSlowly([] { return appstest::InFront(appstest::kEditor); }))
+        << appstest::DumpLog();
+    if (lateReader) {
+        // The bridge comes up in the running editor; Orca starts after it.
+        TurnScreenReaderOn();
+        ASSERT_TRUE(appstest::WaitForLog("WATCH-APPFW", "accessibility bridge switched on",
+                                         appstest::PidOf(appstest::kEditor)));
+        StartOrca();
+    }
+    Hears("Blue, 1 of 5.");
+    ASSERT_EQ(Watchctl({"input", "rotary", "ccw"}).status, 0); // at the clamp: nothing new
+    for (const char* page : {"White, 2 of 5.", "Orange, 3 of 5."}) {
+        ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
+        Hears(page);
+    }
+    Key("Tab");
+    Hears("Apply orange push button.");
+    ASSERT_EQ(Watchctl({"lang", "de_DE.UTF-8"}).status, 0);
+    ASSERT_EQ(Watchctl({"input", "rotary", "cw"}).status, 0);
+    Hears("Lila, 4 von 5.");
+    const std::vector<std::string> expected = {"Screen reader on.", "Colour window.",
+                                               "Blue, 1 of 5.",     "White, 2 of 5.",
+                                               "Orange, 3 of 5.",   "Apply orange push button.",
+                                               "Lila, 4 von 5."};
+    EXPECT_EQ(Said(), expected);
+
+    if (lateReader) {
+        Key("Tab"); // from the page the bezel moved to, to OK: its name in German, its role
+                    // in Orca's own language
+        Hears("Lila anwenden push button.");
+        Key("Return");
+        EXPECT_TRUE(caller.WaitForOutput("watch_editor_save=true", 15)) << caller.Out();
+    } else {
+        ASSERT_EQ(Watchctl({"phone", "set-band", "4"}).status, 0);
+        EXPECT_TRUE(WaitSlowly([&] {
+            auto said = Said();
+            return said.size() > expected.size() &&
+                   said[expected.size()].find("Neue Einstellung") == 0;
+        })) << testing::PrintToString(Said());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ReaderOnFirstOrLater, OrcaTest, testing::Bool());
