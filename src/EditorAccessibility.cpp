@@ -73,14 +73,16 @@ void KeepInTree(Evas_Object* obj) {
 }
 
 void FocusPage(Evas_Object* const pages[], int count, int shown) {
+    if (shown < 0 || shown >= count || pages[shown] == NULL)
+        return;
+    // The new page takes the focus before the old one gives it up, so that nothing else
+    // takes it in between.
+    elm_object_focus_allow_set(pages[shown], EINA_TRUE);
+    elm_object_focus_set(pages[shown], EINA_TRUE);
     for (int band = 0; band < count; ++band) {
         if (pages[band] != NULL && band != shown)
             elm_object_focus_allow_set(pages[band], EINA_FALSE);
     }
-    if (shown < 0 || shown >= count || pages[shown] == NULL)
-        return;
-    elm_object_focus_allow_set(pages[shown], EINA_TRUE);
-    elm_object_focus_set(pages[shown], EINA_TRUE);
 }
 
 bool ScreenReaderOn() {

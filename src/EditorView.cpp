@@ -359,8 +359,9 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     evas_object_smart_callback_add(pThis->mLayout, "language,changed", OnLanguageChangedCB, pThis);
     pThis->mAccessBridgeHandler = ecore_event_handler_add(ELM_EVENT_ATSPI_BRIDGE_STATE_CHANGED,
                                                           OnAccessBridgeChangedCB, pThis);
-    pThis->NameColorPages(true);
+    pThis->NameColorPages(false);
     EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
+    pThis->ShowColorPage(); // focusing scrolled the page into view its own way
 }
 
 void EditorView::NameColorPages(bool announce) {
@@ -520,6 +521,7 @@ Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
     if (pThis->mColorBand != band) {
         pThis->NameColorPages(true);
         EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
+        pThis->ShowColorPage(); // focusing scrolled the page into view its own way
     }
     return EINA_FALSE;
 }

@@ -205,8 +205,7 @@ void AnnounceActive() {
         efl_access_state_changed_signal_emit(w->object, EFL_ACCESS_STATE_TYPE_ACTIVE, EINA_TRUE);
         Evas_Object* focused = elm_object_focused_object_get(w->object);
         if (focused)
-            efl_access_state_changed_signal_emit(focused, EFL_ACCESS_STATE_TYPE_FOCUSED,
-                                                 EINA_TRUE);
+            efl_access_state_changed_signal_emit(focused, EFL_ACCESS_STATE_TYPE_FOCUSED, EINA_TRUE);
     }
 }
 
