@@ -1,6 +1,7 @@
 #define EFL_BETA_API_SUPPORT
 #define EFL_ACCESS_OBJECT_PROTECTED
 #include "EditorAccessibility.h"
+#include "DalvexaNames.h"
 #include "StringUtil.h"
 #include "dalvexa_palette.h"
 
@@ -13,7 +14,7 @@ namespace EditorAccessibility {
 
 namespace {
 
-const char* const TEXT_DOMAIN = "clock-dalvexa";
+const char* const TEXT_DOMAIN = dalvexa::kTextDomain;
 
 // A band's spoken texts come from catalogue ids made of its palette name
 // ("WDS_CLOCK_TTS_ORANGE", "WDS_CLOCK_TTS_APPLY_ORANGE"); a band the catalogue does not

@@ -27,11 +27,11 @@ using NSClockCommon::PreferenceUtil;
 
 namespace {
 
-const char* const TEXT_DOMAIN = "clock-dalvexa";
+const char* const TEXT_DOMAIN = dalvexa::kTextDomain;
 const char* const COMPANION_SERVICE_APP_ID = dalvexa::kServiceAppId;
-const char* const IDLE_CLOCK_SHOW_KEY = "db/setting/idle_clock_show";
-const char* const CLOCKS_SET_IDLE_KEY = "db/wms/clocks_set_idle";
-const char* const TUTORIAL_DONE_KEY = "tarquil_pref_tutorial_done";
+const char* const IDLE_CLOCK_SHOW_KEY = WATCH_VCONF_KEY_IDLE_CLOCK_SHOW;
+const char* const CLOCKS_SET_IDLE_KEY = WATCH_VCONF_KEY_CLOCKS_SET_IDLE;
+const char* const TUTORIAL_DONE_KEY = dalvexa::kTutorialDoneKey;
 
 const int SCREEN_SIZE = 360;
 const int PREVIEW_SIZE = 270;
@@ -42,6 +42,8 @@ const int COLOR_BAND_MAX = DALVEXA_BAND_COUNT - 1;
 const double IDLE_CLOCK_CHECK_PERIOD = 3.0;
 const float EXIT_TIMER_INTERVAL = 3.0f;
 const double NOTICE_TIMEOUT = 10.0;
+// How far the OK button slides down and out when OK is pressed.
+const int OK_SLIDE_DISTANCE = 370;
 
 const std::string COLOR_BAND_KEY = dalvexa::kColorBandKey;
 
@@ -263,10 +265,10 @@ Eina_Bool EditorView::ViewStartAnimatorIdler(void* data) {
 Eina_Bool EditorView::PreparePageIdler(void* data) {
     EditorView* pThis = static_cast<EditorView*>(data);
     RETURN_VALUE_IF(pThis == NULL, ECORE_CALLBACK_CANCEL);
-    if (pThis->mPagesPrepared < PAGE_COUNT && !pThis->mPagesShown) {
+    if (pThis->mPagesPrepared < DALVEXA_BAND_COUNT && !pThis->mPagesShown) {
         const int band = COLOR_BAND_MIN + pThis->mPagesPrepared++;
         pThis->Track(&pThis->mPreparedPages[band], pThis->CreateColorPage(band));
-        if (pThis->mPagesPrepared < PAGE_COUNT)
+        if (pThis->mPagesPrepared < DALVEXA_BAND_COUNT)
             return ECORE_CALLBACK_RENEW;
     }
     pThis->mPagePrepareIdler = NULL;
@@ -360,7 +362,7 @@ void EditorView::ViewStartTransitDelCb(void* data, Elm_Transit* /*transit*/) {
     pThis->mAccessBridgeHandler = ecore_event_handler_add(ELM_EVENT_ATSPI_BRIDGE_STATE_CHANGED,
                                                           OnAccessBridgeChangedCB, pThis);
     pThis->NameColorPages(false);
-    EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
+    EditorAccessibility::FocusPage(pThis->mPages, DALVEXA_BAND_COUNT, pThis->mColorBand);
     pThis->ShowColorPage(); // focusing scrolled the page into view its own way
 }
 
@@ -520,7 +522,7 @@ Eina_Bool EditorView::OnRotaryEventCB(void* data, Evas_Object* /*obj*/,
     // At a clamp nothing moved, and nothing new is said.
     if (pThis->mColorBand != band) {
         pThis->NameColorPages(true);
-        EditorAccessibility::FocusPage(pThis->mPages, PAGE_COUNT, pThis->mColorBand);
+        EditorAccessibility::FocusPage(pThis->mPages, DALVEXA_BAND_COUNT, pThis->mColorBand);
         pThis->ShowColorPage(); // focusing scrolled the page into view its own way
     }
     return EINA_FALSE;
@@ -695,7 +697,7 @@ Eina_Bool EditorView::OKButtonClickedIdler(void* data) {
         buttonTransit = elm_transit_add();
         elm_transit_object_add(buttonTransit, pThis->mOkButton);
         elm_transit_duration_set(buttonTransit, duration);
-        elm_transit_effect_translation_add(buttonTransit, 0, 0, 0, 370);
+        elm_transit_effect_translation_add(buttonTransit, 0, 0, 0, OK_SLIDE_DISTANCE);
         elm_transit_tween_mode_set(buttonTransit, ELM_TRANSIT_TWEEN_MODE_BEZIER_CURVE);
         elm_transit_tween_mode_factor_n_set(buttonTransit, 4, factors);
         elm_transit_objects_final_state_keep_set(buttonTransit, EINA_FALSE);
@@ -738,7 +740,7 @@ void EditorView::OKButtonClickTransitDelCb(void* data, Elm_Transit* /*transit*/)
         evas_object_move(pThis->mAnimationImage, pThis->mOriginX, pThis->mOriginY);
     }
     if (pThis->mOkButton != NULL)
-        evas_object_move(pThis->mOkButton, pThis->mOriginX, pThis->mOriginY + 370);
+        evas_object_move(pThis->mOkButton, pThis->mOriginX, pThis->mOriginY + OK_SLIDE_DISTANCE);
 
     RETURN_IF(pThis->mLaunchAppControl == NULL);
     app_control_h request = pThis->CallerRequest();

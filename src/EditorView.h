@@ -15,6 +15,7 @@
 #include "TimerEventListener.h"
 #include "TimerUtil.h"
 #include "View.h"
+#include "dalvexa_palette.h"
 
 namespace NSClockEditor {
 
@@ -140,15 +141,14 @@ class EditorView : public View, public NSClockCommon::TimerEventListener {
     int mOriginX;
     int mOriginY;
     // Pages built while the opening zoom runs, not yet packed (one per band).
-    static const int PAGE_COUNT = 5;
-    Evas_Object* mPreparedPages[PAGE_COUNT];
+    Evas_Object* mPreparedPages[DALVEXA_BAND_COUNT];
     int mPagesPrepared;
     Ecore_Idler* mPagePrepareIdler;
     // Names this view in the companion service's reply, which cannot be cancelled.
     unsigned mReplyToken;
     // The colour pages, by band, for their spoken names; the handler that reads the
     // current one out when a screen reader comes.
-    Evas_Object* mPages[5] = {};
+    Evas_Object* mPages[DALVEXA_BAND_COUNT] = {};
     Ecore_Event_Handler* mAccessBridgeHandler = nullptr;
 
     EditorView(const EditorView&) = delete;

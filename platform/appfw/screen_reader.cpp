@@ -1,6 +1,6 @@
 #include "screen_reader.h"
 #include "app_window.h"
-#include "dlog.h"
+#include "appfw_log.h"
 
 #include <Ecore.h>
 #include <Ecore_Input.h>
@@ -17,7 +17,6 @@ namespace screen_reader {
 
 namespace {
 
-const char* const kTag = "WATCH-APPFW";
 const char* const kA11yBus = "org.a11y.Bus";
 const char* const kA11yPath = "/org/a11y/bus";
 const char* const kStatusInterface = "org.a11y.Status";
@@ -50,8 +49,8 @@ void SetBridge(Watch* watch) {
     if (watch->bridgeOn == on)
         return;
     watch->bridgeOn = on;
-    __dlog_print(LOG_ID_MAIN, DLOG_INFO, kTag, "screen reader %s: accessibility bridge %s",
-                 on ? "on" : "off", on ? "switched on" : "switched off");
+    LOG_INFO("screen reader %s: accessibility bridge %s", on ? "on" : "off",
+             on ? "switched on" : "switched off");
     if (on)
         elm_app_name_set(watch->appName.c_str());
     elm_config_atspi_mode_set(on ? EINA_TRUE : EINA_FALSE);
@@ -88,8 +87,7 @@ void OnGetAll(void* data, const Eldbus_Message* msg, Eldbus_Pending*) {
     if (eldbus_message_error_get(msg, &name, &text)) {
         if (name && strstr(name, "Canceled"))
             return; // the watch ends
-        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag, "accessibility bus status unreadable: %s",
-                     text ? text : name);
+        LOG_WARN("accessibility bus status unreadable: %s", text ? text : name);
         return;
     }
     if (eldbus_message_arguments_get(msg, "a{sv}", &properties))
@@ -170,9 +168,8 @@ Eina_Bool Connect(void* data) {
     watch->timer = nullptr;
     watch->connection = eldbus_connection_get(ELDBUS_CONNECTION_TYPE_SESSION);
     if (!watch->connection) {
-        __dlog_print(LOG_ID_MAIN, DLOG_WARN, kTag,
-                     "no session bus at %s: no screen reader can be followed",
-                     getenv("DBUS_SESSION_BUS_ADDRESS"));
+        LOG_WARN("no session bus at %s: no screen reader can be followed",
+                 getenv("DBUS_SESSION_BUS_ADDRESS"));
         return ECORE_CALLBACK_CANCEL;
     }
     eldbus_name_owner_changed_callback_add(watch->connection, kA11yBus, OnOwner, watch, EINA_TRUE);
